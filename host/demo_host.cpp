@@ -1,0 +1,205 @@
+// pelmo_demo: a small host program that uses pelmo.dll the way the real
+// client does: it keeps the configuration record in tembra.dll, loads
+// pelmo.dll, calls its exports and receives its notices.
+//
+//   pelmo_demo.exe                    a window for a person to try things in
+//   pelmo_demo.exe --shots <folder>   runs the scenario by itself and saves a
+//                                     screenshot (.bmp) of every window shown
+#include "host/screenshot.h"
+#include "module/history_lib.h"
+#include "pelmo.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr UINT kNotifyMessage = WM_APP + 0x20;
+constexpr UINT kShotTimer = 0x5107;
+constexpr UINT kShotDelayMs = 700;
+
+enum Command : UINT {
+    kCmdInfoBox = 100,
+    kCmdQuestionBox,
+    kCmdErrorBox,
+    kCmdRegions,
+    kCmdExit,
+};
+
+const char kMainClass[] = "PelmoDemoHost";
+HWND g_main = nullptr;
+std::string g_shotDir;  // empty: interactive
+std::string g_pendingShot;
+FILE* g_log = stdout;
+
+void Log(const char* format, const std::string& text)
+{
+    std::fprintf(g_log, format, text.c_str());
+    std::fflush(g_log);
+}
+
+// Timer that fires inside a modal box's message loop: take the picture, then
+// answer the box with Enter as a person would.
+void CALLBACK OnShotTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    if (!g_pendingShot.empty()) {
+        SaveScreenshot(g_shotDir + "\\" + g_pendingShot + ".bmp");
+        Log("screenshot %s\n", g_pendingShot);
+        g_pendingShot.clear();
+    }
+    HWND box = ::GetForegroundWindow();
+    if (box && box != g_main)
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+void ArmShot(const char* name)
+{
+    if (g_shotDir.empty())
+        return;
+    g_pendingShot = name;
+    ::SetTimer(nullptr, kShotTimer, kShotDelayMs, OnShotTimer);
+}
+
+std::string Text(unsigned id)
+{
+    char buffer[255] = {};
+    getGlobalStr(id, buffer, sizeof buffer);
+    return buffer;
+}
+
+void ShowInfoBox()
+{
+    ArmShot("messagebox_info");
+    const int result = MessageBoxSkin("通讯录已经准备好了。\n联系人、分组和历史记录都可以在这里管理。",
+                                      Text(507).c_str(), PELMO_MB_INFO, g_main);
+    std::fprintf(g_log, "information box -> %d\n", result);
+}
+
+void ShowQuestionBox()
+{
+    ArmShot("messagebox_question");
+    const int result = MessageBoxSkin(Text(514).c_str(), Text(507).c_str(), PELMO_MB_QUESTION, g_main);
+    std::fprintf(g_log, "question box -> %d\n", result);
+}
+
+void ShowErrorBox()
+{
+    ArmShot("messagebox_error");
+    const int result = outPutInfoErr(515, -1, 507, g_main);
+    std::fprintf(g_log, "error box -> %d\n", result);
+}
+
+void ListRegions()
+{
+    for (const RegionEntry* entry = getRegionNum(); entry->nameId != 0; ++entry)
+        std::fprintf(g_log, "region %u %s\n", entry->nameId, entry->prefix);
+}
+
+void SetUpConfiguration()
+{
+    HostConfig config;
+    std::memset(&config, 0, sizeof config);
+    config.notifyWindow = HandleToULong(g_main);
+    config.notifyMessage = static_cast<unsigned short>(kNotifyMessage);
+    std::strcpy(config.identity, "8613800001111");
+    char dir[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(sizeof dir, dir);
+    std::snprintf(config.dataDir, sizeof config.dataDir, "%s", dir);
+    setConfInfo(TEMBRA_CONF_KEY, &config);
+}
+
+HMENU BuildMenu()
+{
+    HMENU boxes = ::CreatePopupMenu();
+    ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
+    ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
+    ::AppendMenuA(boxes, MF_STRING, kCmdErrorBox, "错误框(&E)");
+    ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(boxes, MF_STRING, kCmdRegions, "列出地区代码(&R)");
+    ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(boxes, MF_STRING, kCmdExit, "退出(&X)");
+    HMENU bar = ::CreateMenu();
+    ::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(boxes), "演示(&D)");
+    return bar;
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case kCmdInfoBox: ShowInfoBox(); return 0;
+        case kCmdQuestionBox: ShowQuestionBox(); return 0;
+        case kCmdErrorBox: ShowErrorBox(); return 0;
+        case kCmdRegions: ListRegions(); return 0;
+        case kCmdExit: ::DestroyWindow(hwnd); return 0;
+        }
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd, &ps);
+        RECT r;
+        ::GetClientRect(hwnd, &r);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextA(dc, "pelmo 演示主程序：请从“演示”菜单打开窗口。", -1, &r,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    if (msg == kNotifyMessage) {
+        std::fprintf(g_log, "notice %u (lParam %ld)\n", static_cast<unsigned>(wp), static_cast<long>(lp));
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void RunScenario()
+{
+    ShowInfoBox();
+    ShowQuestionBox();
+    ShowErrorBox();
+    ListRegions();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--shots") == 0)
+            g_shotDir = argv[i + 1];
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.hIcon = getGlobalIcon(3142);
+    wc.lpszClassName = kMainClass;
+    ::RegisterClassA(&wc);
+    g_main = ::CreateWindowExA(0, kMainClass, "pelmo 演示主程序", WS_OVERLAPPEDWINDOW, 80, 60, 900, 640, nullptr,
+                               BuildMenu(), wc.hInstance, nullptr);
+    ::ShowWindow(g_main, SW_SHOW);
+    ::UpdateWindow(g_main);
+
+    SetUpConfiguration();
+    std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
+
+    if (!g_shotDir.empty()) {
+        RunScenario();
+        ::DestroyWindow(g_main);
+        return 0;
+    }
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,6 @@
+// Saves what the screen shows as a 24-bit .bmp file.
+#pragma once
+
+#include <string>
+
+bool SaveScreenshot(const std::string& path);

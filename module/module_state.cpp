@@ -1,0 +1,86 @@
+#include "module/module_state.h"
+
+#include "pelmo.h"
+
+namespace module {
+namespace {
+
+HINSTANCE g_instance = nullptr;
+HMODULE g_resources = nullptr;
+
+SharedState& StateStorage()
+{
+    static SharedState state;
+    return state;
+}
+
+}  // namespace
+
+bool Attach(HINSTANCE instance)
+{
+    if (!instance)
+        return false;
+    g_instance = instance;
+    // Bare name: the system's standard search order, beside the host first.
+    g_resources = ::LoadLibraryA("grell.dll");
+    StateStorage() = SharedState{};
+    return true;
+}
+
+void Detach()
+{
+    SharedState& state = StateStorage();
+    if (!state.lockPending) {
+        state.lockPending = true;
+        state.listShown = false;
+        ::DeleteCriticalSection(&state.panelLock);
+    }
+    if (g_resources) {
+        ::FreeLibrary(g_resources);
+        g_resources = nullptr;
+    }
+    state.listNumbers.clear();
+    state.listNames.clear();
+    g_instance = nullptr;
+}
+
+HINSTANCE Instance()
+{
+    return g_instance;
+}
+
+HMODULE ResourceLibrary()
+{
+    return g_resources;
+}
+
+SharedState& State()
+{
+    return StateStorage();
+}
+
+void CreatePanelLock()
+{
+    SharedState& state = StateStorage();
+    if (state.lockPending) {
+        ::InitializeCriticalSection(&state.panelLock);
+        state.lockPending = false;
+    }
+}
+
+}  // namespace module
+
+extern "C" int PELMO_API InitFriendList(void)
+{
+    module::SharedState& state = module::State();
+    state.listNumbers.clear();
+    state.listNames.clear();
+    state.listOnline.clear();
+    state.requestAllowed = false;
+    state.requestTimer = 0;
+    state.listReset = false;
+    state.listAnswered = false;
+    // An open manager window stays open; the module just forgets it.
+    state.managerWindow = nullptr;
+    return 1;
+}

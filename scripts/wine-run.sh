@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs one Windows program under 64-bit Wine in the project's own prefix.
+# Used as CMAKE_CROSSCOMPILING_EMULATOR, by the demo and by the benchmarks.
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${PELMO_WINEPREFIX:-$root/.cache/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine takes the ANSI code page from the locale: zh_CN gives GBK (936).
+export LC_ALL=zh_CN.UTF-8
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || { echo "wine-run: $wine missing; run scripts/setup.sh" >&2; exit 127; }
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.pelmo-ready" ]; then
+    "$wine" wineboot -i >/dev/null 2>&1
+    # Without a window manager every hidden or closed managed window costs ~2 s.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+    touch "$WINEPREFIX/.pelmo-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+# Wine's helper processes inherit our pipes and hold them open for seconds:
+# collect the program's output in files and copy it out after it exits.
+out=$(mktemp) err=$(mktemp)
+"$wine" "$@" >"$out" 2>"$err"
+rc=$?
+cat "$out"
+cat "$err" >&2
+rm -f "$out" "$err"
+exit $rc

@@ -1,0 +1,56 @@
+// Driving windows without a person: pumping messages and acting on modal
+// dialogs from inside their own message loop.
+#pragma once
+
+#include "framework/Wnd.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testui {
+
+// Dispatches this thread's messages for about `ms` milliseconds.
+void Pump(DWORD ms = 50);
+
+// The first visible dialog (class #32770) of this thread, or null.
+HWND FindThreadDialog();
+
+// Runs `action` on the first dialog this thread shows, from a timer that
+// fires inside the dialog's modal loop. Expires with the object.
+class ModalDriver {
+public:
+    explicit ModalDriver(std::function<void(HWND dialog)> action, UINT periodMs = 30);
+    ~ModalDriver();
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    bool Ran() const { return m_ran; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
+    std::function<void(HWND)> m_action;
+    UINT_PTR m_timer = 0;
+    bool m_ran = false;
+};
+
+// Ways of closing a dialog as a person would.
+void ClickButton(HWND dialog, int id);
+void PressEscape(HWND dialog);
+void CloseBox(HWND dialog);
+
+std::string WindowText(HWND hwnd);
+RECT ClientRectOf(HWND child);  // child rectangle in its parent's client coordinates
+
+// A framework top-level window for tests to parent controls to; it records
+// the WM_COMMAND notifications it receives and reflects them like any CWnd.
+class TestParent : public CWnd {
+public:
+    TestParent();
+    HWND Handle() const { return m_hWnd; }
+    std::vector<std::pair<int, int>> commands;  // (control id, notification code)
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+}  // namespace testui
