@@ -1,0 +1,31 @@
+# The platform-free part of the address book (the data layer over SQLite,
+# the recordsets, the record conversions, the growable array and CFriendDB)
+# built for the build machine, so its tests run under AddressSanitizer and
+# UndefinedBehaviorSanitizer (the root adds the flags). The Windows-only
+# pieces (host configuration access, message boxes) are replaced by the
+# test's own host in tests/data/native_host.cpp.
+find_package(Threads REQUIRED)
+
+add_library(pelmo_data STATIC
+  framework/data/odbc_installer.cpp
+  framework/data/database.cpp
+  framework/data/recordset.cpp
+  core/friend_recordsets.cpp
+  core/records.cpp
+  core/growable_array.cpp
+  core/friend_cache.cpp
+  core/friend_db.cpp)
+target_include_directories(pelmo_data PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include
+                                             ${PROJECT_SOURCE_DIR}/resources)
+target_compile_options(pelmo_data PRIVATE -Wall -Wextra)
+target_link_libraries(pelmo_data PUBLIC sqlite3 Threads::Threads)
+
+file(GLOB _pelmo_data_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/data/*.cpp)
+add_executable(pelmo_data_tests ${_pelmo_data_tests})
+target_link_libraries(pelmo_data_tests PRIVATE pelmo_data GTest::gtest_main)
+add_test(NAME pelmo_data_tests COMMAND pelmo_data_tests --gtest_color=no)
+set_tests_properties(pelmo_data_tests PROPERTIES TIMEOUT 300
+  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
+
+include(${PROJECT_SOURCE_DIR}/resources/schema/schema.cmake)
+target_include_directories(pelmo_data_tests PRIVATE ${PELMO_SCHEMA_DIR})

@@ -1,0 +1,402 @@
+#include "core/friend_db.h"
+
+#include "core/friend_cache.h"
+#include "core/friend_recordsets.h"
+#include "core/growable_array.h"
+#include "core/records.h"
+#include "framework/data/odbc_installer.h"
+#include "string_ids.h"
+
+#include <cstdio>
+#include <new>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+std::string Format(const char* format, int value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+// "where" texts: fixed beginning plus formatted condition, as every query of
+// the address book is built.
+constexpr char kSelectGroupsWhere[] = "select * from tab_group where ";
+constexpr char kSelectFriendsWhere[] = "select * from tab_list where ";
+constexpr char kRowCondition[] = "id=%d ";
+
+} // namespace
+
+// Database and memory errors of the data layer end here, in each step, as
+// that step's failure value: nothing leaves the library.
+#define PELMO_DB_TRY try
+#define PELMO_DB_FAIL(value)                                                                                          \
+    catch (const CDBException&) { return (value); }                                                                  \
+    catch (const std::bad_alloc&) { return (value); }
+
+CFriendDB::~CFriendDB() { CloseDB(); }
+
+void CFriendDB::SetConnectInfo(const std::string& path, const std::string& user, const std::string& password) {
+    m_path = path;
+    m_user = user;
+    m_password = password;
+}
+
+int CFriendDB::OpenDB(int reopen) {
+    if (m_database.IsOpen()) {
+        if (!reopen) return 1;
+        m_database.Close();
+    }
+    PELMO_DB_TRY {
+        // "DSN=friend\0DBQ=<path>\0\0", sized to the path: no length limit.
+        std::string dsn = std::string("DSN=") + kFriendDsn;
+        std::string dbq = "DBQ=" + m_path;
+        std::vector<char> attributes(dsn.size() + 1 + dbq.size() + 2, '\0');
+        std::copy(dsn.begin(), dsn.end(), attributes.begin());
+        std::copy(dbq.begin(), dbq.end(), attributes.begin() + static_cast<std::ptrdiff_t>(dsn.size() + 1));
+        odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, attributes.data());
+
+        std::string connect = std::string("DSN=") + kFriendDsn + ";UID=" + m_user + ";PWD=" + m_password;
+        m_database.OpenEx(connect.c_str(), CDatabase::useCursorLib | CDatabase::noOdbcDialog);
+        return m_database.IsOpen() ? 1 : 0;
+    }
+    catch (const CDBException&) {
+        m_database.Close();
+        return 0;
+    }
+    catch (const std::bad_alloc&) {
+        m_database.Close();
+        return 0;
+    }
+}
+
+void CFriendDB::CloseDB() { m_database.Close(); }
+
+int CFriendDB::IsNewNumber(const char* number, int showMessage) {
+    FriendCache* cache = CurrentFriendCache();
+    if (!cache) {
+        ShowInfoBox(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION);
+        return 1;
+    }
+    if (FindFriendByNumber(cache, number) >= 0) {
+        if (showMessage) ShowInfoBox(IDS_ERR_NUMBER_EXISTS, IDS_MANAGER_CAPTION);
+        return 0;
+    }
+    return 1;
+}
+
+// ---- Groups ---------------------------------------------------------------
+
+int CFriendDB::LoadGroups(const char* identity, FriendCache* cache) {
+    if (!identity || !cache || !ArrayIsSane(cache->groups)) return 0;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        // Every row, whatever its owner and however many: the host asks for
+        // counts before it reads, so nothing needs a cap.
+        CRecFriendGroup rs(&m_database);
+        rs.Open(CRecordset::snapshot, "select * from tab_group ", CRecordset::none);
+        FriendGroup group;
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            GroupFromRow(rs, &group);
+            if (ArrayAdd(cache->groups, group) < 0) return 0;
+        }
+        return 1;
+    }
+    PELMO_DB_FAIL(0)
+}
+
+int CFriendDB::AddGroup(const char* identity, FriendGroup* group, int addToCache) {
+    if (!group || !identity) return 0;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        CRecFriendGroup highest(&m_database);
+        highest.Open(CRecordset::snapshot, "select * from tab_group order by ID DESC", CRecordset::none);
+        group->ID = highest.IsEOF() ? 0 : highest.m_ID + 1;
+        highest.Close();
+
+        CRecFriendGroup rs(&m_database);
+        rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
+        rs.AddNew();
+        GroupToRow(*group, identity, &rs);
+        rs.Update();
+    }
+    PELMO_DB_FAIL(0)
+    if (addToCache) {
+        FriendCache* cache = CurrentFriendCache();
+        if (!cache || ArrayAdd(cache->groups, *group) < 0) return 0;
+    }
+    return 1;
+}
+
+int CFriendDB::ModifyGroup(const char* identity, const FriendGroup* group) {
+    if (!group || !identity) return 0;
+    if (group->ID == group->fatherID) return 0;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        CRecFriendGroup rs(&m_database);
+        rs.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
+                CRecordset::none);
+        if (rs.IsEOF()) return 0;
+        rs.Edit();
+        GroupToRow(*group, identity, &rs);
+        rs.Update();
+    }
+    PELMO_DB_FAIL(0)
+    FriendCache* cache = CurrentFriendCache();
+    intptr_t at = FindGroupById(cache, group->ID);
+    if (at < 0) return 0;
+    cache->groups.data[at] = *group;
+    return 1;
+}
+
+int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group) {
+    if (!group || !identity) return kGroupDeleteFailed;
+    if (!OpenDB(0)) return kGroupDeleteFailed;
+    PELMO_DB_TRY {
+        CRecFriendList contacts(&m_database);
+        contacts.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format(" groupid=%d", group->ID)).c_str(),
+                      CRecordset::none);
+        if (!contacts.IsEOF()) return kGroupHasContacts;
+    }
+    PELMO_DB_FAIL(kGroupDeleteFailed)
+    PELMO_DB_TRY {
+        // The identity is quoted as a literal: a quote inside it cannot end
+        // the text and change the query.
+        CRecFriendGroup subgroups(&m_database);
+        std::string sql = std::string(kSelectGroupsWhere) + "userMirrun=" + SqlTextLiteral(identity) +
+                          Format(" and fatherID=%d", group->ID);
+        subgroups.Open(CRecordset::snapshot, sql.c_str(), CRecordset::none);
+        if (!subgroups.IsEOF()) return kGroupHasSubgroups;
+    }
+    PELMO_DB_FAIL(kGroupDeleteFailed)
+    PELMO_DB_TRY {
+        CRecFriendGroup row(&m_database);
+        row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
+                 CRecordset::none);
+        try {
+            row.Delete();
+        } catch (const CDBException&) {
+            // A failed delete step is not the query failing: go on to the cache.
+        }
+    }
+    PELMO_DB_FAIL(kGroupNotDeleted)
+    FriendCache* cache = CurrentFriendCache();
+    intptr_t at = FindGroupById(cache, group->ID);
+    if (at < 0) return kGroupNotDeleted;
+    ArrayRemoveAt(cache->groups, at);
+    return kGroupDeleted;
+}
+
+int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group) {
+    std::set<int> onPath;
+    return DeleteGroupTree(identity, group, onPath);
+}
+
+// `deleted` holds every group this tree deletion has entered: a hierarchy
+// with a cycle (a foreign or hand-edited file) would otherwise recurse
+// without end.
+int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group, std::set<int>& deleted) {
+    if (!group || !identity) return DeleteGroupRow(identity, group);
+    FriendCache* cache = CurrentFriendCache();
+    if (!cache) return kGroupNoCache;
+    const FriendGroup target = *group; // the caller's record may live in the cache
+    deleted.insert(target.ID);
+
+    // Children last to first; the recursive calls remove elements, so take
+    // copies before descending.
+    std::vector<FriendGroup> children;
+    for (intptr_t i = cache->groups.count - 1; i >= 0; --i) {
+        const FriendGroup& g = cache->groups.data[i];
+        if (g.fatherID == target.ID && !deleted.count(g.ID)) children.push_back(g);
+    }
+    for (const FriendGroup& child : children)
+        if (!deleted.count(child.ID)) DeleteGroupTree(identity, &child, deleted);
+
+    cache = CurrentFriendCache();
+    if (!cache) return kGroupNoCache;
+    for (intptr_t i = cache->friends.count - 1; i >= 0; --i) {
+        if (i >= cache->friends.count) continue;
+        if (cache->friends.data[i].groupID != target.ID) continue;
+        FriendInfo contact = cache->friends.data[i];
+        if (!DeleteFriend(identity, &contact)) return kGroupContactNotDeleted;
+    }
+    return DeleteGroupRow(identity, &target);
+}
+
+int CFriendDB::RemoveGroup(const FriendGroup* group) {
+    if (!group) return 0;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        CRecFriendGroup row(&m_database);
+        row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
+                 CRecordset::none);
+        try {
+            row.Delete();
+        } catch (const CDBException&) {
+        }
+    }
+    PELMO_DB_FAIL(0)
+    FriendCache* cache = CurrentFriendCache();
+    if (!cache) return 0;
+    intptr_t at = FindGroupById(cache, group->ID);
+    if (at >= 0) ArrayRemoveAt(cache->groups, at);
+    return 1;
+}
+
+// ---- Contacts -------------------------------------------------------------
+
+int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
+    if (!identity || !friends || !ArrayIsSane(*friends)) return 0;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        // One contact per number, the first read wins. A set of the numbers
+        // keeps this linear for big books; it answers exactly as comparing
+        // with every record already in the array would.
+        std::unordered_set<std::string> numbers;
+        numbers.reserve(static_cast<size_t>(friends->count) + 256);
+        for (intptr_t i = 0; i < friends->count; ++i) numbers.insert(FieldText(friends->data[i].mirrun));
+
+        CRecFriendList rs(&m_database);
+        rs.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
+        FriendInfo info;
+        for (; !rs.IsEOF(); rs.MoveNext()) {
+            FriendFromRow(rs, &info);
+            if (!numbers.insert(FieldText(info.mirrun)).second) continue;
+            if (ArrayAdd(*friends, info) < 0) return 0;
+        }
+        return 1;
+    }
+    PELMO_DB_FAIL(0)
+}
+
+int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck) {
+    if (!info || !identity) return 0;
+    if (!skipCheck && !IsNewNumber(FieldText(info->mirrun).c_str(), showMessage)) return 1;
+    if (!OpenDB(0)) return 0;
+    PELMO_DB_TRY {
+        // The lowest free id: where the ascending ids first stop being 0, 1, 2...
+        CRecFriendList ids(&m_database);
+        ids.Open(CRecordset::snapshot, "select * from tab_list order by ID", CRecordset::none);
+        int n = 0;
+        while (!ids.IsEOF() && ids.m_ID == n) {
+            ids.MoveNext();
+            ++n;
+        }
+        ids.Close();
+        info->ID = n;
+
+        CRecFriendList rs(&m_database);
+        rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
+        rs.AddNew();
+        FriendToRow(*info, identity, &rs);
+        rs.Update();
+    }
+    PELMO_DB_FAIL(0)
+    if (addToCache) {
+        FriendCache* cache = CurrentFriendCache();
+        if (!cache || ArrayAdd(cache->friends, *info) < 0) return 0;
+    }
+    return 1;
+}
+
+int CFriendDB::ModifyFriend(const char* identity, const FriendInfo* info) {
+    if (!info || !identity) return 0;
+    if (!OpenDB(0)) return 0;
+    const FriendInfo record = *info; // the caller's record may live in the cache
+    PELMO_DB_TRY {
+        CRecFriendList rs(&m_database);
+        rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format(kRowCondition, record.ID)).c_str(),
+                CRecordset::none);
+        if (rs.IsEOF()) return 0;
+        rs.Edit();
+        FriendToRow(record, identity, &rs);
+        rs.Update();
+    }
+    PELMO_DB_FAIL(0)
+    FriendCache* cache = CurrentFriendCache();
+    intptr_t at = FindFriendById(cache, record.ID);
+    if (at < 0) return 0;
+    cache->friends.data[at] = record;
+    return 1;
+}
+
+int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info) {
+    if (!info || !identity) return 0;
+    if (!OpenDB(0)) return 0;
+    const int id = info->ID;
+    PELMO_DB_TRY {
+        CRecFriendList rs(&m_database);
+        rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format("id=%d", id)).c_str(), CRecordset::none);
+        try {
+            rs.Delete();
+        } catch (const CDBException&) {
+        }
+    }
+    PELMO_DB_FAIL(0)
+    FriendCache* cache = CurrentFriendCache();
+    intptr_t at = FindFriendById(cache, id);
+    if (at < 0) return 0;
+    ArrayRemoveAt(cache->friends, at);
+    return 1;
+}
+
+// ---- Copying a group tree ---------------------------------------------------
+
+int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent,
+                             int addToCache, int skipCheck) {
+    if (!source || !ArrayIsSane(source->groups) || !ArrayIsSane(source->friends)) return -1;
+    if (index < 0 || index >= source->groups.count) return -1;
+    // One transaction for the whole copy: one sync instead of one per row.
+    // It is committed whatever the outcome, so a copy that fails half-way
+    // leaves what it stored, in the file as in the cache.
+    bool ownTransaction = OpenDB(0) && !m_database.InTransaction() && m_database.BeginTrans();
+    FriendCache* cache = addToCache ? CurrentFriendCache() : nullptr;
+    intptr_t groupsBefore = cache ? cache->groups.count : 0;
+    intptr_t friendsBefore = cache ? cache->friends.count : 0;
+
+    std::set<int> copied;
+    int result = CopyGroupTree(identity, source, index, newParent, addToCache, skipCheck, copied);
+    if (ownTransaction && !m_database.CommitTrans()) {
+        // Nothing reached the file: take the copies out of the cache again.
+        if (cache == CurrentFriendCache() && cache) {
+            if (cache->groups.count > groupsBefore) cache->groups.count = groupsBefore;
+            if (cache->friends.count > friendsBefore) cache->friends.count = friendsBefore;
+        }
+        return -1;
+    }
+    return result;
+}
+
+// `copied` holds the source groups already copied. A source whose hierarchy
+// has a cycle would otherwise copy without end, and a copy into the source's
+// own tree (same cache) would keep finding the groups it just added.
+int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent,
+                             int addToCache, int skipCheck, std::set<int>& copied) {
+    if (index < 0 || index >= source->groups.count) return -1;
+    if (!copied.insert(index).second) return 0;
+    if (copied.size() == 1) {
+        // Only the elements present at the start belong to the source.
+        m_copyGroupLimit = source->groups.count;
+        m_copyFriendLimit = source->friends.count;
+    }
+    FriendGroup group = source->groups.data[index];
+    const int oldId = group.ID;
+    group.fatherID = newParent;
+    if (!AddGroup(identity, &group, addToCache)) return -1;
+    const int newId = group.ID;
+
+    for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i) {
+        if (source->friends.data[i].groupID != oldId) continue;
+        FriendInfo contact = source->friends.data[i];
+        contact.groupID = newId;
+        if (!AddFriendRec(identity, &contact, addToCache, 0, skipCheck)) return -1;
+    }
+    for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j) {
+        if (source->groups.data[j].fatherID != oldId || copied.count(static_cast<int>(j))) continue;
+        if (CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) < 0)
+            return -1;
+    }
+    return 0;
+}

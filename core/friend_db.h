@@ -1,0 +1,74 @@
+// CFriendDB: one connection to a user's friend.mdb and every operation that
+// reads or changes the address book. Each operation that changes rows
+// changes the contact cache in the same step, so the two stay alike.
+//
+// Users build one on the stack, call SetConnectInfo with the path from
+// PrepareFriendDB, "admin" and "qmtz", run operations and let it go.
+#ifndef PELMO_CORE_FRIEND_DB_H
+#define PELMO_CORE_FRIEND_DB_H
+
+#include "framework/data/database.h"
+#include "pelmo.h"
+
+#include <set>
+#include <string>
+
+constexpr char kFriendDsn[] = "friend";
+constexpr char kFriendUser[] = "admin";
+constexpr char kFriendPassword[] = "qmtz";
+
+// Results of the group deletions.
+enum GroupDeleteResult {
+    kGroupDeleted = 1,
+    kGroupNotDeleted = 0,          // row not deleted, or no cached copy
+    kGroupDeleteFailed = -1,       // no group, no database, a query failed
+    kGroupHasContacts = -10,
+    kGroupHasSubgroups = -11,      // subgroups stored with the same owner
+    kGroupNoCache = -100,
+    kGroupContactNotDeleted = -200,
+};
+
+class CFriendDB {
+public:
+    CFriendDB() = default;
+    virtual ~CFriendDB();
+    CFriendDB(const CFriendDB&) = delete;
+    CFriendDB& operator=(const CFriendDB&) = delete;
+
+    void SetConnectInfo(const std::string& path, const std::string& user, const std::string& password);
+    int OpenDB(int reopen);
+    void CloseDB();
+
+    int IsNewNumber(const char* number, int showMessage);
+
+    int LoadGroups(const char* identity, FriendCache* cache);
+    int AddGroup(const char* identity, FriendGroup* group, int addToCache);
+    int ModifyGroup(const char* identity, const FriendGroup* group);
+    int DeleteGroupRow(const char* identity, const FriendGroup* group);
+    int DeleteGroupTree(const char* identity, const FriendGroup* group);
+    int RemoveGroup(const FriendGroup* group);
+
+    int LoadFriends(const char* identity, FriendInfoArray* friends);
+    int AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck);
+    int ModifyFriend(const char* identity, const FriendInfo* info);
+    int DeleteFriend(const char* identity, const FriendInfo* info);
+
+    // 0 on success, -1 on failure.
+    int CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
+                      int skipCheck);
+
+    CDatabase m_database;
+    std::string m_path;
+    std::string m_user;
+    std::string m_password;
+
+private:
+    int DeleteGroupTree(const char* identity, const FriendGroup* group, std::set<int>& onPath);
+    int CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
+                      int skipCheck, std::set<int>& copied);
+
+    intptr_t m_copyGroupLimit = 0;
+    intptr_t m_copyFriendLimit = 0;
+};
+
+#endif

@@ -1,0 +1,163 @@
+#include "framework/data/database.h"
+
+#include "framework/data/odbc_installer.h"
+
+#include <sqlite3.h>
+
+#include <map>
+
+#if defined(_WIN32)
+// Paths come in the system code page; SQLite wants UTF-8. SQLite's own
+// Windows layer converts (and frees with sqlite3_free).
+extern "C" char* sqlite3_win32_mbcs_to_utf8_v2(const char* text, int useAnsi);
+#endif
+
+namespace {
+
+std::string Upper(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::map<std::string, std::string> ParseConnect(std::string connect) {
+    if (Upper(connect.substr(0, 5)) == "ODBC;") connect.erase(0, 5);
+    std::map<std::string, std::string> out;
+    size_t start = 0;
+    while (start <= connect.size()) {
+        size_t end = connect.find(';', start);
+        if (end == std::string::npos) end = connect.size();
+        std::string item = connect.substr(start, end - start);
+        auto eq = item.find('=');
+        if (eq != std::string::npos) out[Upper(item.substr(0, eq))] = item.substr(eq + 1);
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string ToSqlitePath(const std::string& path) {
+#if defined(_WIN32)
+    char* utf8 = sqlite3_win32_mbcs_to_utf8_v2(path.c_str(), 1);
+    if (!utf8) throw CDBException(SQLITE_NOMEM, "cannot convert the database path");
+    std::string out(utf8);
+    sqlite3_free(utf8);
+    return out;
+#else
+    return path;
+#endif
+}
+
+} // namespace
+
+std::string SqlTextLiteral(const std::string& value) {
+    std::string out = "'";
+    for (char c : value) {
+        if (c == '\'') out += '\'';
+        out += c;
+    }
+    out += '\'';
+    return out;
+}
+
+CDatabase::~CDatabase() { Close(); }
+
+void CDatabase::ThrowLastError(const std::string& context) const {
+    int code = m_db ? sqlite3_extended_errcode(m_db) : -1;
+    std::string text = m_db ? sqlite3_errmsg(m_db) : "connection not open";
+    throw CDBException(code, context + ": " + text);
+}
+
+bool CDatabase::OpenEx(const char* connect, unsigned options) {
+    if (IsOpen()) throw CDBException(-1, "connection already open");
+    if (!connect) throw CDBException(-1, "no connection string");
+    auto parts = ParseConnect(connect);
+    auto dsn = parts.find("DSN");
+    if (dsn == parts.end()) throw CDBException(-1, "no data source name in the connection string");
+    odbc::DataSource source;
+    if (!odbc::LookupDataSource(dsn->second, &source))
+        throw CDBException(-1, "data source name not found: " + dsn->second);
+    if (source.driver != odbc::kAccessDriver) throw CDBException(-1, "unknown driver: " + source.driver);
+    if (source.database.empty()) throw CDBException(-1, "data source has no database file");
+
+    // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new database.
+    int flags = (options & openReadOnly) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(ToSqlitePath(source.database).c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw CDBException(rc, "cannot open " + source.database + ": " + text);
+    }
+    m_db = db;
+    m_path = source.database;
+    m_connect = std::string("ODBC;") + connect;
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    try {
+        // The rollback journal keeps the file whole at rest: a byte copy of
+        // it is always a complete database, and a crash cannot corrupt it.
+        // Reading the header here is also what rejects a file that is not a
+        // database before anything could write to it.
+        ExecuteSQL("PRAGMA journal_mode=DELETE");
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA synchronous", -1, &st, nullptr) != SQLITE_OK) ThrowLastError("open");
+        int level = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+        sqlite3_finalize(st);
+        if (level < 2) ExecuteSQL("PRAGMA synchronous=FULL");
+        ExecuteSQL("SELECT count(*) FROM sqlite_master");
+    } catch (...) {
+        Close();
+        throw;
+    }
+    return true;
+}
+
+void CDatabase::Close() {
+    if (!m_db) return;
+    if (m_inTransaction) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inTransaction = false;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_path.clear();
+    m_connect.clear();
+}
+
+void CDatabase::ExecuteSQL(const char* sql) {
+    if (!m_db) throw CDBException(-1, "connection not open");
+    sqlite3_stmt* st = nullptr;
+    const char* tail = sql;
+    // Step every statement to its end: a PRAGMA answers with a row.
+    while (tail && *tail) {
+        if (sqlite3_prepare_v2(m_db, tail, -1, &st, &tail) != SQLITE_OK) ThrowLastError(sql);
+        if (!st) break;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) ThrowLastError(sql);
+    }
+}
+
+bool CDatabase::BeginTrans() {
+    if (!m_db || m_inTransaction) return false;
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    m_inTransaction = true;
+    return true;
+}
+
+bool CDatabase::CommitTrans() {
+    if (!m_db || !m_inTransaction) return false;
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_inTransaction = false;
+        return false;
+    }
+    m_inTransaction = false;
+    return true;
+}
+
+bool CDatabase::Rollback() {
+    if (!m_db || !m_inTransaction) return false;
+    m_inTransaction = false;
+    return sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
+}

@@ -1,0 +1,296 @@
+// The data layer on its own: data-source registration, connections and
+// recordsets over SQLite files.
+#include "framework/data/database.h"
+#include "framework/data/odbc_installer.h"
+#include "framework/data/recordset.h"
+#include "native_host.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+// A recordset over tab_group, as small as a test needs.
+class GroupSet : public CRecordset {
+public:
+    explicit GroupSet(CDatabase* db) : CRecordset(db) {}
+    int32_t m_ID = 0;
+    std::string m_userMirrun, m_name;
+    int32_t m_fatherID = 0;
+    std::string GetDefaultSQL() const override { return "[tab_group]"; }
+    void DoFieldExchange(CFieldExchange* fx) override {
+        RFX_Long(fx, "[ID]", m_ID);
+        RFX_Text(fx, "[userMirrun]", m_userMirrun, 255);
+        RFX_Text(fx, "[name]", m_name, 255);
+        RFX_Long(fx, "[fatherID]", m_fatherID);
+    }
+};
+
+// Binds [rem] of tab_list beside [ID], to see what Update leaves alone.
+class RemarkSet : public CRecordset {
+public:
+    explicit RemarkSet(CDatabase* db) : CRecordset(db) {}
+    int32_t m_ID = 0;
+    std::string m_name, m_rem;
+    std::string GetDefaultSQL() const override { return "[tab_list]"; }
+    void DoFieldExchange(CFieldExchange* fx) override {
+        RFX_Long(fx, "[ID]", m_ID);
+        RFX_Text(fx, "[name]", m_name, 255);
+        RFX_Text(fx, "[rem]", m_rem, 255);
+    }
+};
+
+std::string Attributes(const std::string& dsn, const std::string& path) {
+    std::string a = "DSN=" + dsn;
+    a += '\0';
+    a += "DBQ=" + path;
+    a += '\0';
+    a += '\0';
+    return a;
+}
+
+void Register(const std::string& path) {
+    ASSERT_TRUE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver,
+                                          Attributes("friend", path).c_str()));
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(DataSources, AddingAnExistingNameRepointsIt) {
+    ASSERT_TRUE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver,
+                                          Attributes("friend", "/a/friend.mdb").c_str()));
+    ASSERT_TRUE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver,
+                                          Attributes("FRIEND", "/b/friend.mdb").c_str()));
+    odbc::DataSource source;
+    ASSERT_TRUE(odbc::LookupDataSource("Friend", &source));
+    EXPECT_EQ("/b/friend.mdb", source.database);
+    EXPECT_EQ(odbc::kAccessDriver, source.driver);
+}
+
+TEST(DataSources, PathsLongerThanTheOldAttributeBufferAreKept) {
+    std::string path = "/" + std::string(300, 'p') + "/friend.mdb";
+    Register(path);
+    odbc::DataSource source;
+    ASSERT_TRUE(odbc::LookupDataSource("friend", &source));
+    EXPECT_EQ(path, source.database);
+}
+
+TEST(DataSources, RefusesUnknownDriversMissingNamesAndNullAttributes) {
+    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, "SQL Server",
+                                           Attributes("x", "/x").c_str()));
+    std::string noName = std::string("DBQ=/x") + '\0' + '\0';
+    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, noName.c_str()));
+    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, nullptr));
+    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, nullptr, noName.c_str()));
+    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_CONFIG_SYS_DSN, odbc::kAccessDriver,
+                                           Attributes("never-added", "/x").c_str()));
+}
+
+TEST(DataSources, RemovedNamesAreForgotten) {
+    ASSERT_TRUE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_DSN, odbc::kAccessDriver,
+                                          Attributes("gone", "/g").c_str()));
+    ASSERT_TRUE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_REMOVE_DSN, odbc::kAccessDriver,
+                                          Attributes("gone", "").c_str()));
+    EXPECT_FALSE(odbc::LookupDataSource("gone", nullptr));
+}
+
+TEST(Connection, OpensTheRegisteredFileWithARollbackJournalAndFullSync) {
+    ScratchDb scratch;
+    Register(scratch.path());
+    CDatabase db;
+    ASSERT_TRUE(db.OpenEx("DSN=friend;UID=admin;PWD=qmtz", CDatabase::useCursorLib | CDatabase::noOdbcDialog));
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(scratch.path(), db.GetDatabasePath());
+    GroupSet probe(&db);
+    probe.Open(CRecordset::snapshot, "select * from tab_group ");
+    EXPECT_TRUE(probe.IsEOF());
+    probe.Close();
+    db.Close();
+    EXPECT_FALSE(db.IsOpen());
+    // DELETE journal mode is stored per connection, so check on a fresh one
+    // that the file carries no write-ahead log.
+    EXPECT_EQ("delete", scratch.Scalar("PRAGMA journal_mode"));
+}
+
+TEST(Connection, FailsWithAClearErrorForUnknownNamesAndMissingFiles) {
+    CDatabase db;
+    try {
+        db.OpenEx("DSN=nowhere;UID=admin;PWD=qmtz");
+        FAIL() << "opened an unknown data source";
+    } catch (const CDBException& e) {
+        EXPECT_NE(std::string::npos, e.m_strError.find("nowhere"));
+    }
+    ScratchDb scratch;
+    std::string missing = scratch.dir() + "/missing.mdb";
+    Register(missing);
+    EXPECT_THROW(db.OpenEx("DSN=friend;UID=admin;PWD=qmtz"), CDBException);
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_TRUE(ReadBytes(missing).empty()) << "a missing database must not be created";
+    std::ifstream probe(missing);
+    EXPECT_FALSE(probe.good());
+}
+
+TEST(Connection, RefusesAFileThatIsNotADatabaseAndLeavesItsBytes) {
+    ScratchDb scratch;
+    std::string bogus = scratch.dir() + "/bogus.mdb";
+    const std::string content = "Standard Jet DB\0\x01 this is no SQLite file, just bytes" + std::string(600, 'x');
+    {
+        std::ofstream out(bogus, std::ios::binary);
+        out << content;
+    }
+    Register(bogus);
+    CDatabase db;
+    try {
+        db.OpenEx("DSN=friend;UID=admin;PWD=qmtz");
+        FAIL() << "opened a file that is not a database";
+    } catch (const CDBException& e) {
+        EXPECT_NE(std::string::npos, e.m_strError.find("not a database")) << e.m_strError;
+    }
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(content, ReadBytes(bogus));
+}
+
+class RecordsetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Register(scratch.path());
+        db.OpenEx("DSN=friend;UID=admin;PWD=qmtz", CDatabase::useCursorLib | CDatabase::noOdbcDialog);
+    }
+    ScratchDb scratch;
+    CDatabase db;
+};
+
+TEST_F(RecordsetTest, NewSetsStartWithZeroNumbersAndEmptyTexts) {
+    GroupSet rs(&db);
+    EXPECT_EQ(0, rs.m_ID);
+    EXPECT_EQ(0, rs.m_fatherID);
+    EXPECT_TRUE(rs.m_name.empty());
+    EXPECT_FALSE(rs.IsOpen());
+    EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_F(RecordsetTest, AddNewStoresNumbersAlwaysAndLeavesUntouchedTextsWithoutValue) {
+    RemarkSet rs(&db);
+    rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
+    rs.AddNew();
+    rs.m_ID = 0; // 0 is a real id and must be written
+    rs.m_name = "Ann";
+    EXPECT_TRUE(rs.Update());
+    rs.Close();
+    EXPECT_EQ("0", scratch.Scalar("select ID from tab_list"));
+    EXPECT_EQ("Ann", scratch.Scalar("select name from tab_list"));
+    EXPECT_EQ("1", scratch.Scalar("select count(*) from tab_list where rem is null"));
+}
+
+TEST_F(RecordsetTest, EditWritesOnlyChangedFieldsSoUnboundLengthsSurvive) {
+    std::string longRemark(400, 'r');
+    scratch.Exec("insert into tab_list (ID, name, rem) values (4, 'Old', '" + longRemark + "')");
+    RemarkSet rs(&db);
+    rs.Open(CRecordset::snapshot, "select * from tab_list where id=4 ", CRecordset::none);
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(255u, rs.m_rem.size()) << "text fields are bound with at most 255 characters";
+    rs.Edit();
+    rs.m_name = "New";
+    EXPECT_TRUE(rs.Update());
+    rs.Close();
+    EXPECT_EQ("New", scratch.Scalar("select name from tab_list where ID=4"));
+    EXPECT_EQ(longRemark, scratch.Scalar("select rem from tab_list where ID=4"));
+}
+
+TEST_F(RecordsetTest, UpdateWithoutChangesReportsFalseAndWritesNothing) {
+    scratch.Exec("insert into tab_group values (1, 'me', 'G', -1)");
+    GroupSet rs(&db);
+    rs.Open(CRecordset::snapshot, "select * from tab_group where id=1 ");
+    ASSERT_FALSE(rs.IsEOF());
+    rs.Edit();
+    EXPECT_FALSE(rs.Update());
+    EXPECT_THROW(rs.Update(), CDBException) << "Update needs AddNew or Edit first";
+}
+
+TEST_F(RecordsetTest, DeleteRemovesTheCurrentRowOnly) {
+    scratch.Exec("insert into tab_group values (1, 'me', 'A', -1); insert into tab_group values (2, 'me', 'B', -1)");
+    GroupSet rs(&db);
+    rs.Open(CRecordset::snapshot, "select * from tab_group where id=2 ");
+    ASSERT_FALSE(rs.IsEOF());
+    rs.Delete();
+    EXPECT_TRUE(rs.IsDeleted());
+    rs.Close();
+    EXPECT_EQ("1", scratch.Scalar("select count(*) from tab_group"));
+    EXPECT_EQ("A", scratch.Scalar("select name from tab_group"));
+
+    GroupSet none(&db);
+    none.Open(CRecordset::snapshot, "select * from tab_group where id=9 ");
+    EXPECT_THROW(none.Delete(), CDBException);
+}
+
+TEST_F(RecordsetTest, SnapshotsMoveBackAndForwardOnlySetsAreReadOnly) {
+    scratch.Exec("insert into tab_group values (3, 'me', 'C', -1); insert into tab_group values (1, 'me', 'A', -1)");
+    GroupSet rs(&db);
+    rs.Open(CRecordset::snapshot, "select * from tab_group order by ID DESC");
+    ASSERT_FALSE(rs.IsEOF());
+    EXPECT_EQ(3, rs.m_ID);
+    rs.MoveNext();
+    EXPECT_EQ(1, rs.m_ID);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_THROW(rs.MoveNext(), CDBException);
+    rs.MoveFirst();
+    EXPECT_EQ(3, rs.m_ID);
+
+    GroupSet fwd(&db);
+    fwd.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
+    EXPECT_FALSE(fwd.CanUpdate());
+    EXPECT_THROW(fwd.AddNew(), CDBException);
+    EXPECT_THROW(fwd.Edit(), CDBException);
+    int rows = 0;
+    for (; !fwd.IsEOF(); fwd.MoveNext()) ++rows;
+    EXPECT_EQ(2, rows);
+    EXPECT_THROW(fwd.MoveFirst(), CDBException);
+}
+
+TEST_F(RecordsetTest, ATableWithoutTheBoundColumnsFailsToOpen) {
+    scratch.Exec("create table tab_other (x integer)");
+    GroupSet rs(&db);
+    EXPECT_THROW(rs.Open(CRecordset::snapshot, "select * from tab_other"), CDBException);
+    EXPECT_THROW(rs.Open(CRecordset::snapshot, "select * from no_such_table"), CDBException);
+    EXPECT_FALSE(rs.IsOpen());
+}
+
+TEST_F(RecordsetTest, TextLiteralsCannotBeEndedByAQuoteInTheValue) {
+    scratch.Exec("insert into tab_group values (1, 'me', 'A', 7)");
+    GroupSet rs(&db);
+    std::string sql = "select * from tab_group where userMirrun=" + SqlTextLiteral("x' or '1'='1") + " and fatherID=7";
+    rs.Open(CRecordset::snapshot, sql.c_str());
+    EXPECT_TRUE(rs.IsEOF());
+    EXPECT_EQ("'it''s'", SqlTextLiteral("it's"));
+}
+
+TEST_F(RecordsetTest, TransactionsCommitOrRollBackTogether) {
+    ASSERT_TRUE(db.BeginTrans());
+    db.ExecuteSQL("insert into tab_group values (1, 'me', 'A', -1)");
+    ASSERT_TRUE(db.Rollback());
+    EXPECT_EQ("0", scratch.Scalar("select count(*) from tab_group"));
+    ASSERT_TRUE(db.BeginTrans());
+    EXPECT_FALSE(db.BeginTrans());
+    db.ExecuteSQL("insert into tab_group values (1, 'me', 'A', -1)");
+    ASSERT_TRUE(db.CommitTrans());
+    EXPECT_EQ("1", scratch.Scalar("select count(*) from tab_group"));
+}
+
+TEST_F(RecordsetTest, AddNewOnAnUnreadSetLocksNothingForOtherConnections) {
+    GroupSet rs(&db);
+    rs.Open(CRecordset::snapshot, nullptr);
+    rs.AddNew();
+    rs.m_ID = 5;
+    rs.Update();
+    // Another connection sees the row at once: the insert is committed.
+    EXPECT_EQ("5", scratch.Scalar("select ID from tab_group"));
+}
+
+} // namespace

@@ -1,0 +1,69 @@
+#include "native_host.h"
+
+#include "core/friend_cache.h"
+#include "friend_schema.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace {
+FriendCache* g_cache = nullptr;
+std::vector<std::pair<unsigned, unsigned>> g_boxes;
+} // namespace
+
+FriendCache* CurrentFriendCache() { return g_cache; }
+void ShowInfoBox(unsigned textId, unsigned captionId) { g_boxes.emplace_back(textId, captionId); }
+
+namespace native_host {
+void SetCache(FriendCache* cache) { g_cache = cache; }
+std::vector<std::pair<unsigned, unsigned>> TakeBoxes() { return std::exchange(g_boxes, {}); }
+} // namespace native_host
+
+ScratchDb::ScratchDb() {
+    char pattern[] = "/tmp/pelmo-data-XXXXXX";
+    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+    m_dir = pattern;
+    m_path = m_dir + "/friend.mdb";
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    char* error = nullptr;
+    if (sqlite3_exec(db, kFriendSchemaSql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string text = error ? error : "?";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        throw std::runtime_error(text);
+    }
+    sqlite3_close(db);
+}
+
+ScratchDb::~ScratchDb() { std::filesystem::remove_all(m_dir); }
+
+void ScratchDb::Exec(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    char* error = nullptr;
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    std::string text = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) throw std::runtime_error(text + " in: " + sql);
+}
+
+std::string ScratchDb::Scalar(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
+        sqlite3_column_type(st, 0) != SQLITE_NULL)
+        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    else if (!st)
+        out = std::string("error: ") + sqlite3_errmsg(db);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
