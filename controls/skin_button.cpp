@@ -265,8 +265,10 @@ void CSkinButton::OnEnable(bool enabled)
     if (enabled)
         return;
     LeaveOver();
-    // A disabled button must not keep the keyboard: pass it on.
-    if (::GetFocus() == m_hWnd) {
+    // A disabled button must not keep the keyboard: pass it on. The system
+    // may already have dropped the focus by the time WM_ENABLE arrives.
+    HWND focus = ::GetFocus();
+    if (focus == m_hWnd || (!focus && m_focusDropped)) {
         HWND parent = GetParent();
         HWND next = parent ? ::GetNextDlgTabItem(parent, m_hWnd, FALSE) : nullptr;
         ::SetFocus(next && next != m_hWnd ? next : parent);
@@ -335,7 +337,11 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     case WM_CANCELMODE:
         LeaveOver();
         break;
+    case WM_SETFOCUS:
+        m_focusDropped = false;
+        break;
     case WM_KILLFOCUS:
+        m_focusDropped = wp == 0;
         LeaveOver();
         break;
     case WM_ENABLE:

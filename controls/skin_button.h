@@ -90,6 +90,7 @@ private:
     bool m_pressed = false;
     bool m_focused = false;
     bool m_disabled = false;
+    bool m_focusDropped = false;  // lost the focus to no window (disabling does that)
     bool m_default = false;
     bool m_checkBoxMode = false;
     bool m_checked = false;

@@ -80,7 +80,10 @@ void CMessageBoxSkinDlg::DoDataExchange(CDataExchange& dx)
 {
     dx.Text(IDC_MESSAGEBOX_TEXT, m_text);
     dx.Control(IDOK, m_ok);
-    dx.Control(IDCANCEL, m_cancel);
+    // Without the skinned-cancel style Cancel stays a plain push button, so it
+    // is not taken over (an attached skin button would draw itself flat).
+    if (m_style & msgbox::kSkinnedCancel)
+        dx.Control(IDCANCEL, m_cancel);
 }
 
 BOOL CMessageBoxSkinDlg::OnInitDialog()
@@ -93,7 +96,7 @@ BOOL CMessageBoxSkinDlg::OnInitDialog()
     m_picture.Reset(getGlobalBitmap(IDB_MESSAGEBOX_PICTURE));
 
     if (m_style & msgbox::kOneButton)
-        ::ShowWindow(m_cancel, SW_HIDE);
+        ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
 
     Layout();
 
@@ -149,7 +152,7 @@ void CMessageBoxSkinDlg::Layout()
     msgbox::PlaceButtons(client.right, client.bottom, (m_style & msgbox::kOneButton) != 0, ok, cancel);
     ::MoveWindow(m_ok, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, FALSE);
     if (!(m_style & msgbox::kOneButton))
-        ::MoveWindow(m_cancel, cancel.left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, FALSE);
+        ::MoveWindow(GetDlgItem(IDCANCEL), cancel.left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, FALSE);
     m_pictureTop = msgbox::PictureTop(client.bottom);
 
     CentreOverOwner();

@@ -35,7 +35,9 @@ RegionEntry* PELMO_API getNumFromRegion(const char* name)
         return nullptr;
     for (RegionEntry* entry = g_regions; entry->nameId != 0; ++entry) {
         char text[kRegionNameSize] = {};
-        getGlobalStr(entry->nameId, text, sizeof text);
+        // A name missing from the resource library matches nothing, not "".
+        if (getGlobalStr(entry->nameId, text, sizeof text) == 0)
+            continue;
         if (std::strcmp(text, name) == 0)
             return entry;
     }

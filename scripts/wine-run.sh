@@ -22,6 +22,12 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     /usr/lib/wine/wineserver -w
     touch "$WINEPREFIX/.pelmo-ready"
   fi
+  # Title-bar buttons draw as letters unless Marlett sits in the prefix's own
+  # font folder (Wine's data-dir copy is not picked up under a CJK locale).
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 # Wine's helper processes inherit our pipes and hold them open for seconds:

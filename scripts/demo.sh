@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The demo command: installs, builds and runs the demo host.
+#   With a display (DISPLAY set) the windows open for a person to use.
+#   Without one, or with --shots, the host runs its scenario by itself on a
+#   private Xvfb and leaves PNG screenshots in the folder it prints.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+shots=""
+[ "${1:-}" = "--shots" ] && shots=1
+[ -z "${DISPLAY:-}" ] && shots=1
+
+scripts/setup.sh
+scripts/build.sh x86_64
+
+bin="$root/build/x86_64/bin"
+user="$root/build/x86_64/demo-user"   # the sample user's data directory
+mkdir -p "$user"
+cd "$user"
+if [ -z "$shots" ]; then
+  exec "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe"
+fi
+
+out="$root/screenshots"
+rm -rf "$out"
+mkdir -p "$out"
+"$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "Z:${out//\//\\}"
+for bmp in "$out"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  /usr/bin/convert "$bmp" "${bmp%.bmp}.png"
+  rm -f "$bmp"
+done
+echo "screenshots written to $out:"
+ls -1 "$out"
