@@ -1,0 +1,158 @@
+#include "core_host.h"
+
+#include "core/host_config.h"
+#include "module/history_lib.h"
+
+#include <sqlite3.h>
+#include <windows.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace {
+
+std::vector<std::pair<unsigned, unsigned>> g_infoBoxes;
+std::vector<std::string> g_systemMessages;
+
+void RecordInfoBox(unsigned text, unsigned caption) { g_infoBoxes.emplace_back(text, caption); }
+void RecordSystemMessage(const char* text) { g_systemMessages.emplace_back(text ? text : ""); }
+
+const char kNotifyClass[] = "PelmoCoreTestNotify";
+
+HWND MakeNotifyWindow() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = ::DefWindowProcA;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kNotifyClass;
+        ::RegisterClassA(&wc);
+        registered = true;
+    }
+    return ::CreateWindowExA(0, kNotifyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleA(nullptr),
+                             nullptr);
+}
+
+// sqlite3 wants UTF-8; the test's paths are in the system code page.
+std::string Utf8Path(const std::string& ansi) {
+    int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], wide);
+    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], bytes, nullptr, nullptr);
+    out.resize(static_cast<size_t>(bytes > 0 ? bytes - 1 : 0));
+    return out;
+}
+
+} // namespace
+
+std::string MakeScratchDir(const char* tag) {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    static int serial = 0;
+    std::string dir = std::string(temp) + "pelmo-" + tag + "-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                      std::to_string(++serial);
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void RemoveScratchDir(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveScratchDir(dir + "\\" + name);
+            else
+                ::DeleteFileA((dir + "\\" + name).c_str());
+        } while (::FindNextFileA(h, &found));
+        ::FindClose(h);
+    }
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+void CoreHostTest::SetUp() {
+    SetBoxHooks(RecordInfoBox, RecordSystemMessage);
+    m_dataDir = MakeScratchDir("core");
+    m_notify = MakeNotifyWindow();
+    TakeInfoBoxes();
+    TakeSystemMessages();
+}
+
+void CoreHostTest::TearDown() {
+    releaseFriends();
+    clearConfInfo(TEMBRA_CONF_KEY);
+    SetBoxHooks(nullptr, nullptr);
+    ::DestroyWindow(m_notify);
+    RemoveScratchDir(m_dataDir);
+}
+
+void CoreHostTest::LogIn(const std::string& dataDir) {
+    HostConfig config;
+    std::memset(&config, 0, sizeof config);
+    config.notifyWindow = HandleToULong(m_notify);
+    config.notifyMessage = static_cast<unsigned short>(kTestNotifyMessage);
+    std::strcpy(config.identity, kTestIdentity);
+    std::string dir = dataDir.empty() ? m_dataDir : dataDir;
+    std::strncpy(config.dataDir, dir.c_str(), sizeof config.dataDir - 1);
+    std::memset(config.reserved, 0x5A, sizeof config.reserved); // the host's own bytes
+    ASSERT_EQ(0, setConfInfo(TEMBRA_CONF_KEY, &config));
+}
+
+void CoreHostTest::LogOut() { clearConfInfo(TEMBRA_CONF_KEY); }
+
+HostConfig CoreHostTest::Config() const {
+    HostConfig config{};
+    EXPECT_GE(getConfInfo(TEMBRA_CONF_KEY, &config), 0);
+    return config;
+}
+
+std::vector<std::pair<WPARAM, LPARAM>> CoreHostTest::TakeNotices() {
+    std::vector<std::pair<WPARAM, LPARAM>> out;
+    MSG msg;
+    while (::PeekMessageA(&msg, m_notify, kTestNotifyMessage, kTestNotifyMessage, PM_REMOVE))
+        out.emplace_back(msg.wParam, msg.lParam);
+    return out;
+}
+
+std::vector<std::pair<unsigned, unsigned>> CoreHostTest::TakeInfoBoxes() { return std::exchange(g_infoBoxes, {}); }
+std::vector<std::string> CoreHostTest::TakeSystemMessages() { return std::exchange(g_systemMessages, {}); }
+
+void CoreHostTest::Exec(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Utf8Path(DatabasePath()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    char* error = nullptr;
+    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    std::string text = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) ADD_FAILURE() << text << " in: " << sql;
+}
+
+std::string CoreHostTest::Scalar(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Utf8Path(DatabasePath()).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
+        sqlite3_column_type(st, 0) != SQLITE_NULL)
+        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+std::string CoreHostTest::ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void CoreHostTest::WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
