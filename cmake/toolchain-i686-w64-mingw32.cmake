@@ -1,12 +1,4 @@
 # Cross build for 32-bit Windows: the host's real ABI (compiled and linked, never run here).
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PELMO_TRIPLE i686-w64-mingw32)
-# The -posix thread model is required: GoogleTest needs std::mutex.
-set(CMAKE_C_COMPILER   ${PELMO_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELMO_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${PELMO_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${PELMO_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
