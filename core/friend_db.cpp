@@ -8,6 +8,7 @@
 #include "string_ids.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <unordered_set>
@@ -97,12 +98,12 @@ int CFriendDB::LoadGroups(const char* identity, FriendCache* cache) {
         // counts before it reads, so nothing needs a cap.
         CRecFriendGroup rs(&m_database);
         rs.Open(CRecordset::snapshot, "select * from tab_group ", CRecordset::none);
-        FriendGroup group;
+        std::vector<FriendGroup> rows;
         for (; !rs.IsEOF(); rs.MoveNext()) {
-            GroupFromRow(rs, &group);
-            if (ArrayAdd(cache->groups, group) < 0) return 0;
+            rows.emplace_back();
+            GroupFromRow(rs, &rows.back());
         }
-        return 1;
+        return ArrayAppendMany(cache->groups, rows.data(), static_cast<intptr_t>(rows.size())) ? 1 : 0;
     }
     PELMO_DB_FAIL(0)
 }
@@ -250,25 +251,49 @@ int CFriendDB::RemoveGroup(const FriendGroup* group) {
 int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
     if (!identity || !friends || !ArrayIsSane(*friends)) return 0;
     if (!OpenDB(0)) return 0;
+    const intptr_t before = friends->count;
+    const intptr_t capacityBefore = friends->capacity;
+    const bool hadBlock = friends->data != nullptr;
+    intptr_t used = 0;
+    // Rows are read straight into room made for all of them at once. Before
+    // returning, the array is cut to the rows kept, with the capacity that
+    // appending them one by one would have left.
+    auto settle = [&] {
+        if (friends->count > before + used) ArrayTrimAppended(*friends, before, capacityBefore, hadBlock, before + used);
+    };
     PELMO_DB_TRY {
         // One contact per number, the first read wins. A set of the numbers
         // keeps this linear for big books; it answers exactly as comparing
         // with every record already in the array would.
         std::unordered_set<std::string> numbers;
-        numbers.reserve(static_cast<size_t>(friends->count) + 256);
-        for (intptr_t i = 0; i < friends->count; ++i) numbers.insert(FieldText(friends->data[i].mirrun));
+        numbers.reserve(static_cast<size_t>(before) + 256);
+        for (intptr_t i = 0; i < before; ++i) numbers.insert(FieldText(friends->data[i].mirrun));
 
+        const intptr_t expected = static_cast<intptr_t>(m_database.QueryInteger("select count(*) from tab_list"));
+        if (expected > 0 && !ArrayExtend(*friends, expected)) return 0;
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
-        FriendInfo info;
         for (; !rs.IsEOF(); rs.MoveNext()) {
+            // More rows than counted (a writer in between): one more slot.
+            if (before + used == friends->count && !ArrayExtend(*friends, 1)) {
+                settle();
+                return 0;
+            }
+            FriendInfo& info = friends->data[before + used];
             FriendFromRow(rs, &info);
-            if (!numbers.insert(FieldText(info.mirrun)).second) continue;
-            if (ArrayAdd(*friends, info) < 0) return 0;
+            if (numbers.insert(FieldText(info.mirrun)).second) ++used;
         }
+        settle();
         return 1;
     }
-    PELMO_DB_FAIL(0)
+    catch (const CDBException&) {
+        settle();
+        return 0;
+    }
+    catch (const std::bad_alloc&) {
+        settle();
+        return 0;
+    }
 }
 
 int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck) {

@@ -82,6 +82,86 @@ template <class Array, class Element> intptr_t ArrayAdd(Array& a, const Element&
     return index;
 }
 
+// The capacity that `n` single appends leave, by the rule of ArraySetSize,
+// starting from `count` elements in `capacity` slots (`hasBlock`: whether a
+// block is allocated at all).
+inline intptr_t CapacityAfterAppends(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t n) {
+    for (intptr_t i = 0; i < n; ++i) {
+        intptr_t size = count + 1;
+        if (!hasBlock) {
+            capacity = size > growBy ? size : growBy;
+            hasBlock = true;
+        } else if (size > capacity) {
+            intptr_t grow = growBy;
+            if (grow == 0) {
+                grow = count / 8;
+                grow = grow < kMinGrowBy ? kMinGrowBy : (grow > kMaxGrowBy ? kMaxGrowBy : grow);
+            }
+            capacity = capacity + grow < size ? size : capacity + grow;
+        }
+        count = size;
+    }
+    return capacity;
+}
+
+// Adds `n` zeroed slots as n single appends would, in one reallocation: the
+// capacity ends where the growth rule would have taken it, without copying
+// the block at every step. Returns the first new slot, or null when memory
+// ran out or n < 1.
+template <class Array> auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data) {
+    using Element = typename std::remove_pointer<decltype(a.data)>::type;
+    if (n <= 0 || !ArrayIsSane(a)) return nullptr;
+    const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
+    if (n > limit - a.count) return nullptr;
+    intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n);
+    if (capacity > limit) return nullptr;
+    if (capacity != a.capacity || !a.data) {
+        // Fresh room from the shared allocator comes zeroed.
+        void* block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
+                             : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
+        if (!block) return nullptr;
+        a.data = static_cast<Element*>(block);
+        a.capacity = capacity;
+    } else {
+        std::memset(a.data + a.count, 0, static_cast<size_t>(n) * sizeof(Element));
+    }
+    Element* first = a.data + a.count;
+    a.count += n;
+    return first;
+}
+
+// Takes back slots that ArrayExtend made but were not filled: the array
+// keeps `count` elements, and its capacity becomes what appending one by one
+// would have left, given the state (`countBefore`, `capacityBefore`,
+// `hadBlock`) before the extension. Shrinking keeps the block in place.
+template <class Array>
+void ArrayTrimAppended(Array& a, intptr_t countBefore, intptr_t capacityBefore, bool hadBlock, intptr_t count) {
+    using Element = typename std::remove_pointer<decltype(a.data)>::type;
+    if (!ArrayIsSane(a) || count > a.count || count < countBefore) return;
+    if (count == 0 && !hadBlock) {
+        ArraySetSize(a, 0);
+        return;
+    }
+    if (count < a.count) std::memset(a.data + count, 0, static_cast<size_t>(a.count - count) * sizeof(Element));
+    a.count = count;
+    intptr_t capacity = CapacityAfterAppends(a.growBy, countBefore, capacityBefore, hadBlock, count - countBefore);
+    if (capacity < a.capacity) {
+        void* block = SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element));
+        if (block) {
+            a.data = static_cast<Element*>(block);
+            a.capacity = capacity;
+        }
+    }
+}
+
+template <class Array, class Element> bool ArrayAppendMany(Array& a, const Element* items, intptr_t n) {
+    if (n == 0) return ArrayIsSane(a);
+    Element* first = ArrayExtend(a, n);
+    if (!first) return false;
+    std::memcpy(first, items, static_cast<size_t>(n) * sizeof(Element));
+    return true;
+}
+
 // Removes element i; the later ones move up by one.
 template <class Array> bool ArrayRemoveAt(Array& a, intptr_t i) {
     using Element = typename std::remove_pointer<decltype(a.data)>::type;

@@ -138,6 +138,17 @@ void CDatabase::ExecuteSQL(const char* sql) {
     }
 }
 
+long long CDatabase::QueryInteger(const char* sql) {
+    if (!m_db) throw CDBException(-1, "connection not open");
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) ThrowLastError(sql);
+    int rc = sqlite3_step(st);
+    long long value = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowLastError(sql);
+    return value;
+}
+
 bool CDatabase::BeginTrans() {
     if (!m_db || m_inTransaction) return false;
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;

@@ -50,6 +50,9 @@ public:
     bool InTransaction() const { return m_inTransaction; }
     // Runs SQL that returns no rows; throws CDBException.
     void ExecuteSQL(const char* sql);
+    // The first column of the first row of `sql` as a number (0 for none);
+    // throws CDBException.
+    long long QueryInteger(const char* sql);
 
     sqlite3* Handle() const { return m_db; }
     // Throws CDBException carrying the connection's last error.

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -151,8 +152,8 @@ void CRecordset::Close() {
     m_mode = EditMode::None;
 }
 
-CRecordset::Row CRecordset::ReadRow(sqlite3_stmt* st) const {
-    Row row;
+void CRecordset::ReadRow(sqlite3_stmt* st, Row& row) const {
+    row.deleted = false;
     if (m_hasRowid) row.rowid = sqlite3_column_int64(st, 0);
     row.values.resize(m_columnOf.size());
     for (size_t f = 0; f < m_columnOf.size(); ++f) {
@@ -166,28 +167,31 @@ CRecordset::Row CRecordset::ReadRow(sqlite3_stmt* st) const {
         case SQLITE_FLOAT:
             v.kind = FieldValue::Integer;
             v.integer = sqlite3_column_int64(st, c);
-            v.text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            v.text.clear(); // a text field bound to a number formats it when loaded
             break;
         default: {
             v.kind = FieldValue::Text;
             const unsigned char* t = sqlite3_column_text(st, c);
             v.text.assign(t ? reinterpret_cast<const char*>(t) : "", static_cast<size_t>(sqlite3_column_bytes(st, c)));
-            v.integer = sqlite3_column_int64(st, c);
+            v.integer = 0; // a number field bound to a text parses it when loaded
         }
         }
     }
-    return row;
 }
 
 void CRecordset::FetchNext() {
-    if (m_openType == forwardOnly) m_rows.clear();
     if (!m_stmt) {
+        if (m_openType == forwardOnly) m_rows.clear();
         m_eof = true;
         return;
     }
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
-        m_rows.push_back(ReadRow(m_stmt));
+        // A forward-only set keeps no rows: Bind reads the statement itself.
+        if (m_openType != forwardOnly) {
+            m_rows.emplace_back();
+            ReadRow(m_stmt, m_rows.back());
+        }
         ++m_fetched;
         m_eof = false;
         return;
@@ -196,20 +200,27 @@ void CRecordset::FetchNext() {
     sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     m_eof = true;
+    if (m_openType == forwardOnly) m_rows.clear();
     if (rc != SQLITE_DONE) m_pDatabase->ThrowLastError(m_sql);
 }
 
 const CRecordset::Row* CRecordset::Current() const {
-    if (!m_open || m_eof) return nullptr;
-    if (m_openType == forwardOnly) return m_rows.empty() ? nullptr : &m_rows.front();
+    if (!m_open || m_eof || m_openType == forwardOnly) return nullptr;
     return m_pos < m_rows.size() ? &m_rows[m_pos] : nullptr;
 }
 
 void CRecordset::Bind() {
+    if (m_openType == forwardOnly) {
+        if (!m_stmt || m_eof) return;
+        CFieldExchange load(CFieldExchange::LoadStatement, nullptr);
+        load.m_stmt = m_stmt;
+        load.m_columns = &m_columnOf;
+        DoFieldExchange(&load);
+        return;
+    }
     const Row* row = Current();
     if (!row) return;
-    std::vector<FieldValue> values = row->values;
-    CFieldExchange load(CFieldExchange::Load, &values);
+    CFieldExchange load(CFieldExchange::Load, const_cast<std::vector<FieldValue>*>(&row->values));
     DoFieldExchange(&load);
 }
 
@@ -388,9 +399,27 @@ void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value) {
         fx->m_names.push_back(name);
         fx->m_kinds.push_back(FieldValue::Integer);
         break;
+    case CFieldExchange::LoadStatement: {
+        int c = (*fx->m_columns)[fx->m_index];
+        switch (sqlite3_column_type(fx->m_stmt, c)) {
+        case SQLITE_NULL: value = 0; break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            value = static_cast<int32_t>(
+                std::strtoll(reinterpret_cast<const char*>(sqlite3_column_text(fx->m_stmt, c)), nullptr, 10));
+            break;
+        default: value = static_cast<int32_t>(sqlite3_column_int64(fx->m_stmt, c));
+        }
+        break;
+    }
     case CFieldExchange::Load: {
         const FieldValue& v = Slot(fx);
-        value = v.kind == FieldValue::Null ? 0 : static_cast<int32_t>(v.integer);
+        if (v.kind == FieldValue::Integer)
+            value = static_cast<int32_t>(v.integer);
+        else if (v.kind == FieldValue::Text)
+            value = static_cast<int32_t>(std::strtoll(v.text.c_str(), nullptr, 10));
+        else
+            value = 0;
         break;
     }
     case CFieldExchange::Store: {
@@ -419,9 +448,25 @@ void RFX_Text(CFieldExchange* fx, const char* name, std::string& value, int maxL
         fx->m_names.push_back(name);
         fx->m_kinds.push_back(FieldValue::Text);
         break;
+    case CFieldExchange::LoadStatement: {
+        int c = (*fx->m_columns)[fx->m_index];
+        const unsigned char* text = sqlite3_column_text(fx->m_stmt, c);
+        if (!text) {
+            value.clear();
+        } else {
+            size_t n = static_cast<size_t>(sqlite3_column_bytes(fx->m_stmt, c));
+            value.assign(reinterpret_cast<const char*>(text), n < limit ? n : limit);
+        }
+        break;
+    }
     case CFieldExchange::Load: {
         const FieldValue& v = Slot(fx);
-        value = v.kind == FieldValue::Null ? std::string() : v.text.substr(0, limit);
+        if (v.kind == FieldValue::Null)
+            value.clear();
+        else if (v.kind == FieldValue::Integer)
+            value = std::to_string(v.integer).substr(0, limit);
+        else
+            value.assign(v.text, 0, limit);
         break;
     }
     case CFieldExchange::Store: {

@@ -91,7 +91,7 @@ private:
     void FetchNext();
     void Start() const;
     void Drain();
-    Row ReadRow(sqlite3_stmt* st) const;
+    void ReadRow(sqlite3_stmt* st, Row& row) const;
     const Row* Current() const;
     void RequireUpdatable(const char* what) const;
 
@@ -118,11 +118,15 @@ private:
 // one bound variable each.
 class CFieldExchange {
 public:
-    enum Operation { Describe, Load, Store, SetDefault };
+    enum Operation { Describe, Load, LoadStatement, Store, SetDefault };
     CFieldExchange(Operation op, std::vector<FieldValue>* values) : m_op(op), m_values(values) {}
 
     Operation m_op;
     std::vector<FieldValue>* m_values;
+    // LoadStatement: the fields come straight from the statement's current
+    // row, column m_columns[i] for field i (forward-only sets keep no rows).
+    sqlite3_stmt* m_stmt = nullptr;
+    const std::vector<int>* m_columns = nullptr;
     std::vector<std::string> m_names;
     std::vector<FieldValue::Kind> m_kinds;
     size_t m_index = 0;

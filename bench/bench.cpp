@@ -1,0 +1,214 @@
+// Times the address book at growing sizes, in one run:
+//  - iniFriends next to a bare SQLite read of the same rows (the ratio is
+//    what matters: both pay the same file system and the same emulator);
+//  - setFriendState and getFriendNickName per call (linear scans, and a copy
+//    of the configuration record per call);
+//  - AddFriendRec per row (lowest-free-id walk plus one synced insert);
+//  - the cache's memory.
+#include "core/friend_db.h"
+#include "core/host_config.h"
+#include "core/records.h"
+#include "module/history_lib.h"
+#include "module/module_state.h"
+#include "pelmo.h"
+
+#include <sqlite3.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kIdentity[] = "8613800009999";
+constexpr int kGroups = 1000;
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::string Utf8(const std::string& ansi) {
+    int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], wide);
+    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], bytes, nullptr, nullptr);
+    out.resize(static_cast<size_t>(bytes - 1));
+    return out;
+}
+
+std::string Number(int i) { return "139" + std::to_string(10000000 + i); }
+
+// A book of `contacts` rows with every text column filled, spread over the groups.
+void MakeBook(const std::string& dir, int contacts) {
+    std::string path = dir + "\\friend.mdb";
+    ::DeleteFileA(path.c_str());
+    std::string templatePath;
+    {
+        char exe[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        templatePath = exe;
+        templatePath = templatePath.substr(0, templatePath.rfind('\\')) + "\\friend.mdb";
+    }
+    ::CopyFileA(templatePath.c_str(), path.c_str(), FALSE);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Utf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "insert into tab_group values (?, ?, ?, ?)", -1, &st, nullptr);
+    for (int g = 0; g < kGroups; ++g) {
+        std::string name = "Group " + std::to_string(g);
+        sqlite3_bind_int(st, 1, g);
+        sqlite3_bind_text(st, 2, kIdentity, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 3, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(st, 4, g < 50 ? -1 : g % 50);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_prepare_v2(db,
+                       "insert into tab_list values (?, ?, ?, ?, ?, 1, ?, ?, 'China', 'Zhejiang', 'Hangzhou', "
+                       "'310000', ?, 'Sales', 'Manager', '0571-88888888', '0571-66666666', '13900000000', "
+                       "'0571-88888889', ?, 'reading, travel, photography', NULL)",
+                       -1, &st, nullptr);
+    for (int i = 0; i < contacts; ++i) {
+        std::string number = Number(i);
+        std::string name = "Contact Name " + std::to_string(i);
+        std::string nick = "Nick" + std::to_string(i);
+        std::string address = "No. " + std::to_string(i) + " Wensan Road, Xihu District";
+        std::string company = "Company " + std::to_string(i % 97);
+        std::string mail = "user" + std::to_string(i) + "@example.org";
+        sqlite3_bind_int(st, 1, i);
+        sqlite3_bind_int(st, 2, i % kGroups);
+        sqlite3_bind_text(st, 3, kIdentity, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 4, number.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 5, name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 6, nick.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 7, address.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 8, company.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 9, mail.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+// What any program must at least do to have the rows: open the file, step
+// through both tables reading every column, close.
+size_t BareRead(const std::string& path) {
+    size_t bytes = 0;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Utf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    for (const char* sql : {"select * from tab_group", "select * from tab_list"}) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+        int columns = sqlite3_column_count(st);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < columns; ++c) {
+                sqlite3_column_text(st, c);
+                bytes += static_cast<size_t>(sqlite3_column_bytes(st, c));
+            }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return bytes;
+}
+
+template <class F> double Best(int runs, F f) {
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        double t0 = Now();
+        f();
+        best = std::min(best, Now() - t0);
+    }
+    return best;
+}
+
+void SetUpUser(const std::string& dir) {
+    HostConfig config{};
+    std::strcpy(config.identity, kIdentity);
+    std::strncpy(config.dataDir, dir.c_str(), sizeof config.dataDir - 1);
+    setConfInfo(TEMBRA_CONF_KEY, &config);
+}
+
+} // namespace
+
+int main() {
+    module::Attach(::GetModuleHandleA(nullptr));
+    SetBoxHooks([](unsigned, unsigned) {}, [](const char* text) { std::fprintf(stderr, "message: %s\n", text); });
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + "pelmo-bench";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    SetUpUser(dir);
+
+    std::printf("| contacts | groups | iniFriends ms | bare SQLite read ms | ratio | setFriendState us/call |"
+                " getFriendNickName us/call | AddFriendRec ms/row | cache KiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (int contacts : {255, 2000, 10000}) {
+        MakeBook(dir, contacts);
+        const std::string path = dir + "\\friend.mdb";
+        BareRead(path); // warm the file cache for both
+        // Alternated, best of seven each: both see the same machine state.
+        int built = 0;
+        double ini = 1e9, bare = 1e9;
+        for (int run = 0; run < 7; ++run) {
+            ini = std::min(ini, Best(1, [&] { built = iniFriends(); }));
+            bare = std::min(bare, Best(1, [&] { BareRead(path); }));
+        }
+        FriendCache* cache = GetFriendCache();
+        if (!built || !cache || cache->friends.count != contacts) {
+            std::fprintf(stderr, "iniFriends failed at %d contacts\n", contacts);
+            return 1;
+        }
+
+        const int calls = 2000;
+        std::vector<std::string> numbers;
+        for (int i = 0; i < calls; ++i) numbers.push_back(Number((i * 7919) % contacts));
+        double t0 = Now();
+        for (int i = 0; i < calls; ++i) setFriendState(numbers[static_cast<size_t>(i)].c_str(), i & 1);
+        double perState = (Now() - t0) / calls;
+        char name[50];
+        t0 = Now();
+        for (int i = 0; i < calls; ++i) getFriendNickName(numbers[static_cast<size_t>(i)].c_str(), name);
+        double perNick = (Now() - t0) / calls;
+
+        size_t memory = sizeof(FriendCache) + static_cast<size_t>(cache->groups.capacity) * sizeof(FriendGroup) +
+                        static_cast<size_t>(cache->friends.capacity) * sizeof(FriendInfo);
+
+        const int adds = 20;
+        CFriendDB db;
+        db.SetConnectInfo(path, kFriendUser, kFriendPassword);
+        db.OpenDB(0);
+        t0 = Now();
+        for (int i = 0; i < adds; ++i) {
+            FriendInfo f{};
+            CopyField(f.mirrun, Number(contacts + i));
+            f.groupID = PELMO_GROUP_NONE;
+            db.AddFriendRec(kIdentity, &f, 1, 0, 0);
+        }
+        double perAdd = (Now() - t0) / adds;
+
+        std::printf("| %d | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f | %.0f |\n", contacts, kGroups, ini * 1e3,
+                    bare * 1e3, ini / bare, perState * 1e6, perNick * 1e6, perAdd * 1e3, memory / 1024.0);
+        std::fflush(stdout);
+        releaseFriends();
+    }
+    ::DeleteFileA((dir + "\\friend.mdb").c_str());
+    ::RemoveDirectoryA(dir.c_str());
+    module::Detach();
+    return 0;
+}
