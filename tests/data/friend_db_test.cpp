@@ -370,6 +370,61 @@ TEST(GrowableArray, GrowsByTheClassLibraryRuleWithZeroedSlots) {
     ArrayRemoveAll(a);
 }
 
+TEST(GrowableArray, ExtendingAtOnceEndsLikeAppendingOneByOne) {
+    for (intptr_t growBy : {0, 7, 2000}) {
+        for (intptr_t prefill : {0, 1, 10, 1500}) {
+            for (intptr_t n : {1, 5, 100, 3000}) {
+                FriendGroupArray single, bulk;
+                InitGroupArray(single);
+                InitGroupArray(bulk);
+                single.growBy = bulk.growBy = growBy;
+                FriendGroup g{};
+                for (intptr_t i = 0; i < prefill; ++i) {
+                    ArrayAdd(single, g);
+                    ArrayAdd(bulk, g);
+                }
+                for (intptr_t i = 0; i < n; ++i) {
+                    g.ID = static_cast<int>(i);
+                    ArrayAdd(single, g);
+                }
+                FriendGroup* first = ArrayExtend(bulk, n);
+                ASSERT_NE(nullptr, first);
+                for (intptr_t i = 0; i < n; ++i) first[i].ID = static_cast<int>(i);
+                EXPECT_EQ(single.count, bulk.count);
+                EXPECT_EQ(single.capacity, bulk.capacity) << "growBy " << growBy << " prefill " << prefill << " n " << n;
+                EXPECT_EQ(0, std::memcmp(single.data, bulk.data, static_cast<size_t>(single.count) * sizeof g));
+                ArrayRemoveAll(single);
+                ArrayRemoveAll(bulk);
+            }
+        }
+    }
+}
+
+TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow) {
+    std::string sql = "begin;";
+    for (int i = 0; i < 700; ++i)
+        sql += "insert into tab_list (ID, groupID, mirrun) values (" + std::to_string(i) + ", -10, 'n" +
+               std::to_string(i % 650) + "');";
+    scratch.Exec(sql + "commit;");
+    FriendInfo existing = Contact("n3", -10); // already in the array: every 'n3' row is dropped
+    ArrayAdd(cache->friends, existing);
+    ASSERT_EQ(1, db.LoadFriends(kMe, &cache->friends));
+
+    FriendInfoArray expected;
+    InitFriendArray(expected);
+    ArrayAdd(expected, existing);
+    for (int i = 0; i < 650; ++i)
+        if (i != 3) ArrayAdd(expected, Contact(("n" + std::to_string(i)).c_str(), -10));
+    ASSERT_EQ(expected.count, cache->friends.count);
+    EXPECT_EQ(expected.capacity, cache->friends.capacity);
+    for (intptr_t i = 0; i < expected.count; ++i)
+        ASSERT_STREQ(expected.data[i].mirrun, cache->friends.data[i].mirrun) << i;
+    ASSERT_GT(cache->friends.capacity, cache->friends.count);
+    const FriendInfo& spare = cache->friends.data[cache->friends.count];
+    EXPECT_EQ(0, spare.ID + spare.mirrun[0]) << "slots past the count are zero";
+    ArrayRemoveAll(expected);
+}
+
 TEST(GrowableArray, RemovingMovesLaterElementsUpAndRefusesBadIndexes) {
     FriendGroupArray a;
     InitGroupArray(a);
