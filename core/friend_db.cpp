@@ -176,10 +176,13 @@ int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group) {
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
-        try {
-            row.Delete();
-        } catch (const CDBException&) {
-            // A failed delete step is not the query failing: go on to the cache.
+        // IsEOF reads the first row, so a failing query fails here; a failed
+        // delete step is discarded and the cache is still brought in line.
+        if (!row.IsEOF()) {
+            try {
+                row.Delete();
+            } catch (const CDBException&) {
+            }
         }
     }
     PELMO_DB_FAIL(kGroupNotDeleted)
@@ -233,9 +236,11 @@ int CFriendDB::RemoveGroup(const FriendGroup* group) {
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
-        try {
-            row.Delete();
-        } catch (const CDBException&) {
+        if (!row.IsEOF()) {
+            try {
+                row.Delete();
+            } catch (const CDBException&) {
+            }
         }
     }
     PELMO_DB_FAIL(0)
@@ -354,9 +359,11 @@ int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info) {
     PELMO_DB_TRY {
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format("id=%d", id)).c_str(), CRecordset::none);
-        try {
-            rs.Delete();
-        } catch (const CDBException&) {
+        if (!rs.IsEOF()) {
+            try {
+                rs.Delete();
+            } catch (const CDBException&) {
+            }
         }
     }
     PELMO_DB_FAIL(0)

@@ -251,6 +251,17 @@ TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow) {
     EXPECT_EQ(kGroupDeleteFailed, db.DeleteGroupTree(kMe, nullptr));
 }
 
+TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete) {
+    scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'G', -1);"
+                 "insert into tab_list (ID, groupID, mirrun) values (0, 0, '1');");
+    Load();
+    scratch.Exec("alter table tab_list rename to tab_list_gone");
+    FriendGroup g = cache->groups.data[0];
+    EXPECT_EQ(kGroupContactNotDeleted, db.DeleteGroupTree(kMe, &g));
+    EXPECT_EQ(1, cache->groups.count) << "the group stays when a contact could not go";
+    EXPECT_EQ(1, cache->friends.count);
+}
+
 TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile) {
     scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'A', 1);"
                  "insert into tab_group values (1, '" + std::string(kMe) + "', 'B', 0);"
