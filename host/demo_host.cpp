@@ -5,6 +5,7 @@
 //   pelmo_demo.exe                    a window for a person to try things in
 //   pelmo_demo.exe --shots <folder>   runs the scenario by itself and saves a
 //                                     screenshot (.bmp) of every window shown
+#include "host/address_book_demo.h"
 #include "host/screenshot.h"
 #include "module/history_lib.h"
 #include "pelmo.h"
@@ -24,6 +25,7 @@ enum Command : UINT {
     kCmdQuestionBox,
     kCmdErrorBox,
     kCmdRegions,
+    kCmdLogIn,
     kCmdExit,
 };
 
@@ -97,22 +99,17 @@ void ListRegions()
         std::fprintf(g_log, "region %u %s\n", entry->nameId, entry->prefix);
 }
 
-void SetUpConfiguration()
+// Logs the sample user in: configuration record, address book, contacts.
+void LogIn()
 {
-    HostConfig config;
-    std::memset(&config, 0, sizeof config);
-    config.notifyWindow = HandleToULong(g_main);
-    config.notifyMessage = static_cast<unsigned short>(kNotifyMessage);
-    std::strcpy(config.identity, "8613800001111");
-    char dir[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(sizeof dir, dir);
-    std::snprintf(config.dataDir, sizeof config.dataDir, "%s", dir);
-    setConfInfo(TEMBRA_CONF_KEY, &config);
+    RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
 }
 
 HMENU BuildMenu()
 {
     HMENU boxes = ::CreatePopupMenu();
+    ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
+    ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
     ::AppendMenuA(boxes, MF_STRING, kCmdErrorBox, "错误框(&E)");
@@ -134,6 +131,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdQuestionBox: ShowQuestionBox(); return 0;
         case kCmdErrorBox: ShowErrorBox(); return 0;
         case kCmdRegions: ListRegions(); return 0;
+        case kCmdLogIn: LogIn(); return 0;
         case kCmdExit: ::DestroyWindow(hwnd); return 0;
         }
         break;
@@ -161,6 +159,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 void RunScenario()
 {
+    LogIn();
     ShowInfoBox();
     ShowQuestionBox();
     ShowErrorBox();
@@ -188,7 +187,6 @@ int main(int argc, char** argv)
     ::ShowWindow(g_main, SW_SHOW);
     ::UpdateWindow(g_main);
 
-    SetUpConfiguration();
     std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
 
     if (!g_shotDir.empty()) {

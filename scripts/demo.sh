@@ -15,17 +15,19 @@ scripts/setup.sh
 scripts/build.sh x86_64
 
 bin="$root/build/x86_64/bin"
-user="$root/build/x86_64/demo-user"   # the sample user's data directory
-mkdir -p "$user"
-cd "$user"
+# The host makes the sample user's data directory, demo-user, in its working folder.
+cd "$root/build/x86_64"
 if [ -z "$shots" ]; then
-  exec "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe"
+  # The host prints in the system code page (GBK); the terminal wants UTF-8.
+  "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" | iconv -c -f GBK -t UTF-8
+  exit "${PIPESTATUS[0]}"
 fi
 
 out="$root/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
-"$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "Z:${out//\//\\}"
+"$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "Z:${out//\//\\}" |
+  iconv -c -f GBK -t UTF-8
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
   /usr/bin/convert "$bmp" "${bmp%.bmp}.png"
