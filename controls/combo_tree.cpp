@@ -535,9 +535,10 @@ BOOL CComboTree::CreateFromPlaceholder(HWND dialog, int id)
     RECT rect{};
     ::GetWindowRect(placeholder, &rect);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    // The answer's value differs between systems (CB_OKAY is 0): judge by the rectangle.
     RECT dropped{};
-    if (::SendMessageA(placeholder, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped)) &&
-        Width(dropped) > 0 && Height(dropped) > 0) {
+    ::SendMessageA(placeholder, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    if (Width(dropped) > 0 && Height(dropped) > 0) {
         m_droppedWidth = Width(dropped);
         m_droppedHeight = Height(dropped);
     }
@@ -713,12 +714,12 @@ void CComboTree::OnTreeDeactivated(HWND activated)
     if (!m_dropped)
         return;
     // A click on the box itself (its button or text field) activates the
-    // dialog first; let that click decide.
+    // dialog before the click arrives; let that click decide. (The button's
+    // state is not yet known at this point, only where the pointer is.)
     POINT pt{};
     ::GetCursorPos(&pt);
     const RECT box = GetWindowRect();
-    const bool clickOnBox = ::PtInRect(&box, pt) && (KeyDown(VK_LBUTTON) || KeyDown(VK_RBUTTON));
-    if (clickOnBox && activated == ::GetAncestor(m_hWnd, GA_ROOT))
+    if (::PtInRect(&box, pt) && activated == ::GetAncestor(m_hWnd, GA_ROOT))
         return;
     Notify(CBN_KILLFOCUS);
     CloseUp(false);

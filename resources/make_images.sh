@@ -39,3 +39,31 @@ icon_png() {
 icon_png 32 "$out/icon32.png"
 icon_png 16 "$out/icon16.png"
 "$im" "$out/icon32.png" "$out/icon16.png" "$out/app.ico"
+
+# Check boxes of the combo tree box in check mode: 13x13 cells, white is the
+# mask colour. Cell 0 is empty (no check box), then unchecked, checked and
+# partly checked. The box faces are almost white so they stay opaque.
+"$im" -size 52x13 xc:white +antialias \
+  -fill '#fefefe' -stroke '#1c5180' \
+  -draw 'rectangle 13,0 25,12' -draw 'rectangle 26,0 38,12' -draw 'rectangle 39,0 51,12' \
+  -stroke '#21a121' -strokewidth 2 -fill none \
+  -draw 'polyline 29,6 31,8 35,3' \
+  -stroke none -fill '#7fa4d8' -draw 'rectangle 42,3 48,9' \
+  -type TrueColor BMP3:"$out/combotree_checks.bmp"
+
+# Header of the contact dialog in edit mode (drawn at its top-left corner):
+# a band fading into the dialog colour with a contact-card badge and, when
+# the CJK font is there, the words "contact details".
+header_text=()
+cjk_font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+if [ -f "$cjk_font" ]; then
+  header_text=(-font "$cjk_font" -pointsize 17 -fill white -stroke none -annotate +66+33 '联系人资料'
+               -pointsize 11 -fill '#dfe7fa' -annotate +168+33 '号码、分组与个人信息')
+fi
+"$im" -size 52x476 gradient:'#2f5fbf'-'#e6eaf8' -rotate -90 \
+  -fill '#ffffff30' -stroke none -draw 'circle 430,-30 430,40' -draw 'circle 470,60 470,20' \
+  -fill white -stroke '#c9d6f2' -strokewidth 1 -draw 'roundrectangle 12,8 54,44 5,5' \
+  -fill '#2f62c9' -stroke none -draw 'circle 25,22 25,16' -draw 'roundrectangle 17,30 33,40 6,6' \
+  -fill '#9fb3dd' -draw 'rectangle 37,18 50,20' -draw 'rectangle 37,25 50,27' -draw 'rectangle 37,32 46,34' \
+  "${header_text[@]}" \
+  -type TrueColor BMP3:"$out/contact_header.bmp"

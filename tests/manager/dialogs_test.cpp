@@ -1,0 +1,436 @@
+// The group and contact dialogs driven as a person would: fill the
+// controls, press OK, see which message boxes come up and whether the
+// dialog stays open, and what the record holds afterwards.
+#include "controls/combo_tree.h"
+#include "manager/contact_dlg.h"
+#include "manager/group_dlg.h"
+#include "resources/resource_ids.h"
+#include "sample_book.h"
+#include "support/dialog_run.h"
+#include "support/ui_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+CComboTree* ChooserOf(HWND dialog, int id)
+{
+    return dynamic_cast<CComboTree*>(CWnd::FromHandle(::GetDlgItem(dialog, id)));
+}
+
+// All items of the chooser as paths, depth first.
+std::vector<std::string> ChooserPaths(CComboTree& chooser)
+{
+    std::vector<std::string> paths;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
+        for (; item; item = chooser.Tree().GetNextSiblingItem(item)) {
+            paths.push_back(chooser.GetItemPath(item) + " =" + std::to_string(chooser.GetItemData(item)));
+            walk(chooser.Tree().GetChildItem(item));
+        }
+    };
+    walk(chooser.Tree().GetChildItem(nullptr));
+    return paths;
+}
+
+HTREEITEM FindValue(CComboTree& chooser, int value)
+{
+    HTREEITEM found = nullptr;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
+        for (; item && !found; item = chooser.Tree().GetNextSiblingItem(item)) {
+            if (chooser.GetItemData(item) == value)
+                found = item;
+            walk(chooser.Tree().GetChildItem(item));
+        }
+    };
+    walk(chooser.Tree().GetChildItem(nullptr));
+    return found;
+}
+
+// Chooses the item with `value` as a person would: drop down, move there,
+// press Enter.
+void Choose(HWND dialog, int chooserId, int value)
+{
+    CComboTree* chooser = ChooserOf(dialog, chooserId);
+    ASSERT_NE(nullptr, chooser);
+    HTREEITEM item = FindValue(*chooser, value);
+    ASSERT_NE(nullptr, item) << "no item with value " << value;
+    chooser->DropDown();
+    chooser->SelectItem(item);
+    ::SendMessageA(chooser->TreeWindow(), WM_KEYDOWN, VK_RETURN, 1);
+}
+
+void Type(HWND dialog, int id, const std::string& text)
+{
+    ::SetDlgItemTextA(dialog, id, text.c_str());
+}
+
+RECT ControlRect(HWND dialog, int id)
+{
+    return testui::ClientRectOf(::GetDlgItem(dialog, id));
+}
+
+bool SameGroup(const FriendGroup& a, const FriendGroup& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+class GroupDialogTest : public ::testing::Test {
+protected:
+    INT_PTR Run(FriendGroup* record, int mode, FriendCache* cache)
+    {
+        CGroupDlg dialog(cache, record, mode, owner.Handle());
+        return dialog.Run();
+    }
+    INT_PTR Run(FriendGroup* record, int mode) { return Run(record, mode, book.Cache()); }
+
+    SampleBook book;
+    testui::TestParent owner;
+};
+
+}  // namespace
+
+TEST_F(GroupDialogTest, EmptyNameGets510AndTheDialogStaysOpen)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    const FriendGroup before = record;
+    testui::OkRun run([](HWND d) { Type(d, IDC_GROUP_NAME, ""); });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ((Texts{ResourceString(IDS_ERR_GROUP_NAME_EMPTY)}), run.BoxTexts());
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ(ResourceString(IDS_MANAGER_CAPTION), run.Boxes()[0].caption);
+    EXPECT_TRUE(run.StayedOpen());
+    EXPECT_TRUE(SameGroup(before, record));
+}
+
+TEST_F(GroupDialogTest, NameOfAnotherGroupUnderTheChosenParentGets511AndTheRecordStaysAsItWas)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    const FriendGroup before = record;
+    testui::OkRun run([](HWND d) {
+        Choose(d, IDC_GROUP_PARENT, 0);
+        Type(d, IDC_GROUP_NAME, "市场部");
+    });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ((Texts{ResourceString(IDS_ERR_GROUP_NAME_EXISTS)}), run.BoxTexts());
+    EXPECT_TRUE(run.StayedOpen());
+    EXPECT_TRUE(SameGroup(before, record)) << "a refused OK changed the caller's record";
+}
+
+TEST_F(GroupDialogTest, NewGroupGoesUnderTheChosenParent)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    testui::OkRun run([](HWND d) {
+        Choose(d, IDC_GROUP_PARENT, 1);
+        Type(d, IDC_GROUP_NAME, "研发部");
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ("研发部", dialogs::FieldText(record.name));
+    EXPECT_EQ(1, record.fatherID);
+}
+
+TEST_F(GroupDialogTest, NewGroupWithoutChoosingGoesToTheTopLevel)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    testui::OkRun run([](HWND d) { Type(d, IDC_GROUP_NAME, "朋友"); });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ("朋友", dialogs::FieldText(record.name));
+    EXPECT_EQ(-1, record.fatherID);
+}
+
+TEST_F(GroupDialogTest, ChoosingTheGroupItselfAsParentShowsBothMessages)
+{
+    FriendGroup record = book.Group(0);
+    const FriendGroup before = record;
+    testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 0); });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
+    EXPECT_EQ((Texts{groupdlg::kOwnParentText, ResourceString(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
+    ASSERT_EQ(2u, run.Boxes().size());
+    EXPECT_EQ(groupdlg::kGroupCaption, run.Boxes()[0].caption);
+    EXPECT_TRUE(run.StayedOpen());
+    EXPECT_TRUE(SameGroup(before, record));
+}
+
+TEST_F(GroupDialogTest, ChoosingOneOfItsOwnSubgroupsIsRefusedLikeItself)
+{
+    FriendGroup record = book.Group(0);
+    testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 4); });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
+    EXPECT_EQ((Texts{groupdlg::kUnderItselfText, ResourceString(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
+    EXPECT_TRUE(run.StayedOpen());
+    EXPECT_EQ(-1, record.fatherID);
+}
+
+TEST_F(GroupDialogTest, EditingWithNameAndParentUnchangedIsAccepted)
+{
+    FriendGroup record = book.Group(1);
+    const FriendGroup before = record;
+    std::string shown;
+    testui::OkRun run([&](HWND d) { shown = ChooserOf(d, IDC_GROUP_PARENT)->GetText(); });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ("同事", shown) << "the current parent is not chosen";
+    EXPECT_TRUE(SameGroup(before, record));
+}
+
+TEST_F(GroupDialogTest, MovingAndRenamingAGroupWritesBoth)
+{
+    FriendGroup record = book.Group(4);
+    testui::OkRun run([](HWND d) {
+        Choose(d, IDC_GROUP_PARENT, 2);
+        Type(d, IDC_GROUP_NAME, "表亲");
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
+    EXPECT_EQ(4, record.ID);
+    EXPECT_EQ(2, record.fatherID);
+    EXPECT_EQ("表亲", dialogs::FieldText(record.name));
+}
+
+TEST_F(GroupDialogTest, WithoutCacheOkDoesNothing)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    const FriendGroup before = record;
+    std::vector<std::string> paths{"unread"};
+    testui::OkRun run([&](HWND d) {
+        paths = ChooserPaths(*ChooserOf(d, IDC_GROUP_PARENT));
+        Type(d, IDC_GROUP_NAME, "朋友");
+    });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode, nullptr));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_TRUE(run.StayedOpen());
+    EXPECT_TRUE(paths.empty()) << "the chooser offers something without a cache";
+    EXPECT_TRUE(SameGroup(before, record));
+}
+
+TEST_F(GroupDialogTest, LayoutTitleAndChooserContents)
+{
+    FriendGroup record = book.Group(1);
+    RECT client{}, chooser{}, name{}, ok{}, cancel{};
+    std::string title;
+    std::vector<std::string> paths;
+    testui::OkRun run([&](HWND d) {
+        ::GetClientRect(d, &client);
+        chooser = ControlRect(d, IDC_GROUP_PARENT);
+        name = ControlRect(d, IDC_GROUP_NAME);
+        ok = ControlRect(d, IDOK);
+        cancel = ControlRect(d, IDCANCEL);
+        title = testui::WindowText(d);
+        paths = ChooserPaths(*ChooserOf(d, IDC_GROUP_PARENT));
+        Choose(d, IDC_GROUP_PARENT, 1);  // itself: keeps the dialog open for the next look
+    });
+    Run(&record, dialogs::kEditMode);
+    EXPECT_EQ(227, client.right);
+    EXPECT_EQ(141, client.bottom);
+    EXPECT_TRUE(::EqualRect(&chooser, &groupdlg::kChooserRect));
+    EXPECT_TRUE(::EqualRect(&name, &groupdlg::kNameRect));
+    EXPECT_TRUE(::EqualRect(&ok, &groupdlg::kOkRect));
+    EXPECT_TRUE(::EqualRect(&cancel, &groupdlg::kCancelRect));
+    EXPECT_EQ(ResourceString(IDS_GROUPDLG_TITLE_EDIT), title);
+    const std::string root = ResourceString(IDS_ADDRESS_BOOK_ROOT);
+    EXPECT_EQ((std::vector<std::string>{root + " =-1", root + "/同事 =0", root + "/同事/市场部 =1",
+                                        root + "/同事/市场部/华东区 =4", root + "/家人 =2", root + "/同学 =5"}),
+              paths);
+}
+
+namespace {
+
+class ContactDialogTest : public ::testing::Test {
+protected:
+    INT_PTR Run(FriendInfo* record, int mode)
+    {
+        CContactDlg dialog(record, mode, owner.Handle());
+        return dialog.Run();
+    }
+    FriendInfo NewRecord() const { return MakeContact(0, "", PELMO_GROUP_NONE); }
+
+    SampleBook book;
+    testui::TestParent owner;
+};
+
+}  // namespace
+
+TEST_F(ContactDialogTest, NumbersThatAreNotTenDigitsGet852)
+{
+    for (const char* number : {"057188000", "05718800011", "05718800a1", ""}) {
+        FriendInfo record = NewRecord();
+        testui::OkRun run([&](HWND d) { Type(d, IDC_CONTACT_NUMBER, number); });
+        EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode)) << number;
+        EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_FORMAT)}), run.BoxTexts()) << number;
+        EXPECT_TRUE(run.StayedOpen()) << number;
+        EXPECT_EQ("", dialogs::FieldText(record.mirrun)) << number;
+    }
+}
+
+TEST_F(ContactDialogTest, TenDigitsWithALeadingZeroAreStoredInTheChosenGroup)
+{
+    FriendInfo record = NewRecord();
+    testui::OkRun run([](HWND d) {
+        Type(d, IDC_CONTACT_NUMBER, "0571889999");
+        Choose(d, IDC_CONTACT_GROUP, 4);
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ("0571889999", dialogs::FieldText(record.mirrun));
+    EXPECT_EQ(4, record.groupID);
+    EXPECT_EQ(0, record.gender) << "add mode must leave the gender alone";
+}
+
+TEST_F(ContactDialogTest, AnotherContactsNumberGets508InBothModes)
+{
+    FriendInfo record = NewRecord();
+    testui::OkRun add([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), add.BoxTexts());
+    EXPECT_TRUE(add.StayedOpen());
+
+    FriendInfo edited = book.Contact("0571880001");
+    testui::OkRun edit([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
+    EXPECT_EQ(IDCANCEL, Run(&edited, dialogs::kEditMode));
+    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), edit.BoxTexts());
+    EXPECT_EQ("0571880001", dialogs::FieldText(edited.mirrun));
+}
+
+TEST_F(ContactDialogTest, KeepingTheContactsOwnNumberPassesTheDuplicateCheck)
+{
+    FriendInfo record = book.Contact("0571880001");
+    testui::OkRun run([](HWND d) { Type(d, IDC_CONTACT_NAME, "王芳"); });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ("王芳", dialogs::FieldText(record.name));
+    EXPECT_EQ(0, record.groupID);
+}
+
+TEST_F(ContactDialogTest, RootGroupIsRefusedAfterTheNumberChecks)
+{
+    FriendInfo record = NewRecord();
+    testui::OkRun run([](HWND d) {
+        Type(d, IDC_CONTACT_NUMBER, "0571889999");
+        Choose(d, IDC_CONTACT_GROUP, -1);
+    });
+    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ((Texts{contactdlg::kRootChosenText}), run.BoxTexts());
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_EQ("", run.Boxes()[0].caption);
+    EXPECT_TRUE(run.StayedOpen());
+
+    // A duplicate number is reported first, the root not at all.
+    testui::OkRun both([](HWND d) {
+        Type(d, IDC_CONTACT_NUMBER, "0571880002");
+        Choose(d, IDC_CONTACT_GROUP, -1);
+    });
+    Run(&record, dialogs::kAddMode);
+    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), both.BoxTexts());
+}
+
+TEST_F(ContactDialogTest, WithoutACacheText1IsShownAndTheContactIsAccepted)
+{
+    book.Hide();
+    FriendInfo record = NewRecord();
+    testui::OkRun run([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880001"); });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
+    EXPECT_EQ((Texts{ResourceString(IDS_NOT_INITIALISED)}), run.BoxTexts());
+    EXPECT_FALSE(run.StayedOpen());
+    EXPECT_EQ("0571880001", dialogs::FieldText(record.mirrun));
+    EXPECT_EQ(PELMO_GROUP_NONE, record.groupID) << "no chooser item, so the group stays";
+    book.Show();
+}
+
+TEST_F(ContactDialogTest, ContactOfTheSecondRootKeepsItsGroupWhenNothingIsChosen)
+{
+    FriendInfo record = book.Contact("0571880003");
+    ASSERT_EQ(-40, record.groupID);
+    HTREEITEM selected = reinterpret_cast<HTREEITEM>(1);
+    std::string shown = "unread";
+    testui::OkRun run([&](HWND d) {
+        selected = ChooserOf(d, IDC_CONTACT_GROUP)->GetSelectedItem();
+        shown = ChooserOf(d, IDC_CONTACT_GROUP)->GetText();
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
+    EXPECT_EQ(nullptr, selected) << "an item is chosen for group -40";
+    EXPECT_EQ("", shown);
+    EXPECT_EQ(-40, record.groupID);
+}
+
+TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheRecord)
+{
+    FriendInfo record = NewRecord();
+    dialogs::CopyText(record.name, 31, "李四");
+    dialogs::CopyText(record.country, 31, "中国");
+    record.gender = 2;
+    std::vector<int> visibleHidden;
+    RECT window{}, label{}, number{}, ok{};
+    std::string prompt, title;
+    testui::OkRun run([&](HWND d) {
+        for (size_t i = 0; i < contactdlg::kAddModeHiddenCount; ++i)
+            if (::IsWindowVisible(::GetDlgItem(d, contactdlg::kAddModeHidden[i])))
+                visibleHidden.push_back(contactdlg::kAddModeHidden[i]);
+        ::GetWindowRect(d, &window);
+        label = ControlRect(d, IDC_CONTACT_NUMBER_LABEL);
+        number = ControlRect(d, IDC_CONTACT_NUMBER);
+        ok = ControlRect(d, IDOK);
+        prompt = testui::WindowText(::GetDlgItem(d, IDC_CONTACT_NUMBER_LABEL));
+        title = testui::WindowText(d);
+        Type(d, IDC_CONTACT_NUMBER, "0571889999");
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
+    EXPECT_TRUE(visibleHidden.empty()) << "control " << (visibleHidden.empty() ? 0 : visibleHidden[0]) << " shows";
+    EXPECT_EQ(240, window.right - window.left);
+    EXPECT_EQ(180, window.bottom - window.top);
+    EXPECT_EQ(20, label.left);
+    EXPECT_EQ(60, label.top);
+    EXPECT_EQ(160, label.right - label.left);
+    EXPECT_EQ(65, number.left);
+    EXPECT_EQ(75, number.top);
+    EXPECT_EQ(27, ok.left);
+    EXPECT_EQ(ResourceString(IDS_CONTACTDLG_NUMBER_PROMPT), prompt);
+    EXPECT_EQ(ResourceString(IDS_CONTACTDLG_TITLE_ADD), title);
+    EXPECT_EQ("李四", dialogs::FieldText(record.name));
+    EXPECT_EQ("中国", dialogs::FieldText(record.country));
+    EXPECT_EQ(2, record.gender);
+    EXPECT_EQ(PELMO_GROUP_NONE, record.groupID);
+}
+
+TEST_F(ContactDialogTest, EditModeWritesEveryFieldCutToItsRecordField)
+{
+    FriendInfo record = book.Contact("0571880001");
+    std::string interest;
+    for (int i = 0; i < 150; ++i)
+        interest += "爱";  // 300 bytes
+    testui::OkRun run([&](HWND d) {
+        Type(d, IDC_CONTACT_NAME, "欧阳明日");
+        Type(d, IDC_CONTACT_NICKNAME, "小明");
+        Type(d, IDC_CONTACT_CITY, "乌鲁木齐市天山区很长的地名");  // more than 19 bytes
+        Type(d, IDC_CONTACT_COMPANY, "青岚");
+        Type(d, IDC_CONTACT_DEPARTMENT, "研发");
+        Type(d, IDC_CONTACT_TITLE, "工程师");
+        Type(d, IDC_CONTACT_INTEREST, interest);
+        Type(d, IDC_CONTACT_EMAIL, "ming@example.com");
+        Type(d, IDC_CONTACT_FAX, "0571-88517301-1234");  // 18: the fax is copied to 15 at most
+        Type(d, IDC_CONTACT_OFFICE_PHONE, "0571-88517300");
+        Type(d, IDC_CONTACT_MOBILE, "13800001111");
+        Type(d, IDC_CONTACT_ADDRESS, "杭州市文三路");
+        ::CheckRadioButton(d, IDC_CONTACT_MALE, IDC_CONTACT_FEMALE, IDC_CONTACT_FEMALE);
+        Choose(d, IDC_CONTACT_GROUP, -10);
+    });
+    EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ("欧阳明日", dialogs::FieldText(record.name));
+    EXPECT_EQ("小明", dialogs::FieldText(record.nickname));
+    EXPECT_EQ("乌鲁木齐市天山区很", dialogs::FieldText(record.city)) << "18 bytes: whole characters only";
+    EXPECT_EQ("工程师", dialogs::FieldText(record.title));
+    EXPECT_EQ(254u, dialogs::FieldText(record.interest).size());
+    EXPECT_EQ("ming@example.com", dialogs::FieldText(record.e_mail));
+    EXPECT_EQ("0571-88517301-1", dialogs::FieldText(record.fax_phone));
+    EXPECT_EQ("13800001111", dialogs::FieldText(record.cell_phone));
+    EXPECT_EQ("0571-88517300", dialogs::FieldText(record.company_phone));
+    EXPECT_EQ("杭州市文三路", dialogs::FieldText(record.address));
+    EXPECT_EQ(2, record.gender);
+    EXPECT_EQ(PELMO_GROUP_NONE, record.groupID);
+    EXPECT_EQ("0571880001", dialogs::FieldText(record.mirrun));
+}

@@ -1,0 +1,111 @@
+#include "support/dialog_run.h"
+
+#include <map>
+
+namespace testui {
+namespace {
+
+constexpr UINT kTickMs = 25;
+constexpr int kQuietTicksToSettle = 6;
+constexpr int kMessageBoxTextId = 8035;  // the skinned message box's text
+
+std::map<UINT_PTR, OkRun*>& Runs()
+{
+    static std::map<UINT_PTR, OkRun*> runs;
+    return runs;
+}
+
+BOOL CALLBACK FindInnermost(HWND hwnd, LPARAM lp)
+{
+    char name[16] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (std::string(name) == "#32770" && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string TextOf(HWND hwnd)
+{
+    char text[1024] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+HWND InnermostDialog()
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindInnermost, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+OkRun::OkRun(std::function<void(HWND)> fill) : m_fill(std::move(fill))
+{
+    m_timer = ::SetTimer(nullptr, 0, kTickMs, OnTimer);
+    Runs()[m_timer] = this;
+}
+
+OkRun::~OkRun()
+{
+    if (m_timer) {
+        ::KillTimer(nullptr, m_timer);
+        Runs().erase(m_timer);
+    }
+}
+
+std::vector<std::string> OkRun::BoxTexts() const
+{
+    std::vector<std::string> texts;
+    for (const auto& box : m_boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+void CALLBACK OkRun::OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    auto it = Runs().find(id);
+    if (it != Runs().end())
+        it->second->Tick();
+}
+
+void OkRun::Tick()
+{
+    HWND top = InnermostDialog();
+    switch (m_phase) {
+    case kWaiting:
+        if (!top)
+            return;
+        m_dialog = top;
+        if (m_fill)
+            m_fill(top);
+        ::PostMessageA(::GetDlgItem(top, IDOK), BM_CLICK, 0, 0);
+        m_phase = kWatching;
+        break;
+    case kWatching:
+        if (!::IsWindow(m_dialog)) {
+            m_stayedOpen = false;
+            m_phase = kDone;
+        } else if (top && top != m_dialog && ::GetDlgItem(top, kMessageBoxTextId)) {
+            m_boxes.push_back(SeenBox{TextOf(top), TextOf(::GetDlgItem(top, kMessageBoxTextId))});
+            ::PostMessageA(::GetDlgItem(top, IDOK), BM_CLICK, 0, 0);
+            m_quietTicks = 0;
+        } else if (top == m_dialog && ++m_quietTicks >= kQuietTicksToSettle) {
+            m_stayedOpen = ::IsWindowVisible(m_dialog) != FALSE;
+            if (inspect)
+                inspect(m_dialog);
+            ::PostMessageA(::GetDlgItem(m_dialog, IDCANCEL), BM_CLICK, 0, 0);
+            m_phase = kDone;
+        }
+        break;
+    case kDone:
+        ::KillTimer(nullptr, m_timer);
+        Runs().erase(m_timer);
+        m_timer = 0;
+        break;
+    }
+}
+
+}  // namespace testui
