@@ -310,13 +310,14 @@ int ShootDialogs(HWND owner, const std::string& folder, FILE* log)
     }
     EnsureSampleData(groupName, log);
 
-    // That group again in edit mode, with the parent chooser dropped down.
+    // That group again in edit mode, then with the parent chooser dropped down.
     if (const FriendGroup* group = FindGroup(GetFriendCache(), groupName, dialogs::kRootValue)) {
-        Script script({{300, [](HWND d) {
+        Script script({shot("dialog_group_edit"),
+                       {kSoon, [](HWND d) {
                             if (CComboTree* chooser = ChooserOf(d, IDC_GROUP_PARENT))
                                 chooser->DropDown();
                         }},
-                       shot("dialog_group_edit"),
+                       shot("dialog_group_edit_chooser"),
                        {kSoon, [](HWND d) {
                             if (CComboTree* chooser = ChooserOf(d, IDC_GROUP_PARENT))
                                 chooser->CloseUp(false);

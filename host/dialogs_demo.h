@@ -26,8 +26,8 @@ int OpenContactDialog(HWND owner, bool edit, FILE* log = stdout);
 // screenshot of the screen as <folder>\<name>.bmp for each of
 //   dialog_group_add      a new group named, about to be confirmed (it is
 //                          stored: the later shots show it)
-//   dialog_group_edit     that group in edit mode, its parent chooser
-//                          dropped down
+//   dialog_group_edit     that group in edit mode
+//   dialog_group_edit_chooser  the same with its parent chooser dropped down
 //   dialog_contact_add    the reduced add form with a number typed in
 //   dialog_contact_check  the message for a number that is not ten digits
 //   dialog_contact_edit   a contact's whole record

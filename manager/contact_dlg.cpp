@@ -4,6 +4,7 @@
 #include "module/skin_lib.h"
 #include "resources/resource_ids.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -56,6 +57,15 @@ void MoveTo(HWND dialog, int id, POINT at)
         ::SetWindowPos(control, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+RECT ControlRect(HWND dialog, int id)
+{
+    RECT r{};
+    HWND control = ::GetDlgItem(dialog, id);
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 char* FieldOf(FriendInfo& record, const contactdlg::FieldBinding& binding)
 {
     return reinterpret_cast<char*>(&record) + binding.offset;
@@ -99,6 +109,10 @@ BOOL CContactDlg::OnInitDialog()
         m_picture.Reset(getGlobalBitmap(IDB_CONTACT_PICTURE));
     else
         LayOutAddMode();
+    PlaceButtons();
+    // The tree drops down as wide as the box.
+    const RECT chooser = ControlRect(m_hWnd, IDC_CONTACT_GROUP);
+    m_chooser.SetDroppedSize(chooser.right - chooser.left, m_chooser.DroppedSize().cy);
 
     LoadRecord();
     CDialog::OnInitDialog();  // fields into the controls, buttons attached
@@ -138,8 +152,30 @@ void CContactDlg::LayOutAddMode()
     dialoglook::MoveControl(m_hWnd, IDC_CONTACT_NUMBER_LABEL, contactdlg::kAddNumberLabel);
     ::SetDlgItemTextA(m_hWnd, IDC_CONTACT_NUMBER_LABEL, dialoglook::ResourceText(IDS_CONTACTDLG_NUMBER_PROMPT).c_str());
     MoveTo(m_hWnd, IDC_CONTACT_NUMBER, contactdlg::kAddNumber);
-    MoveTo(m_hWnd, IDOK, contactdlg::kAddOk);
-    MoveTo(m_hWnd, IDCANCEL, contactdlg::kAddCancel);
+    for (int id : {IDC_CONTACT_GROUP, IDC_CONTACT_NUMBER}) {
+        const RECT r = ControlRect(m_hWnd, id);
+        ::SetWindowPos(GetDlgItem(id), nullptr, 0, 0, contactdlg::kAddFieldWidth, r.bottom - r.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CContactDlg::PlaceButtons()
+{
+    const RECT client = GetClientRect();
+    const int top = client.bottom - contactdlg::kButtonTopFromBottom;
+    if (m_mode == dialogs::kEditMode) {
+        const SIZE size = contactdlg::kButtonSize;
+        const int middle = client.right / 2;
+        const int half = contactdlg::kButtonGap / 2;
+        dialoglook::MoveControl(m_hWnd, IDOK, RECT{middle - half - size.cx, top, middle - half, top + size.cy});
+        dialoglook::MoveControl(m_hWnd, IDCANCEL, RECT{middle + half, top, middle + half + size.cx, top + size.cy});
+    } else {
+        const SIZE size = contactdlg::kAddButtonSize;
+        dialoglook::MoveControl(m_hWnd, IDOK,
+                                RECT{contactdlg::kAddOkLeft, top, contactdlg::kAddOkLeft + size.cx, top + size.cy});
+        dialoglook::MoveControl(
+            m_hWnd, IDCANCEL, RECT{contactdlg::kAddCancelLeft, top, contactdlg::kAddCancelLeft + size.cx, top + size.cy});
+    }
 }
 
 void CContactDlg::LoadRecord()

@@ -38,8 +38,18 @@ constexpr POINT kAddGroupLabel{20, 30};
 constexpr POINT kAddChooser{65, 28};
 constexpr RECT kAddNumberLabel{20, 60, 20 + 160, 60 + 15};
 constexpr POINT kAddNumber{65, 75};
-constexpr POINT kAddOk{27, 110};
-constexpr POINT kAddCancel{123, 110};
+// The buttons stand in the band, 32 pixels above the client area's bottom
+// (110 under a standard 26-pixel caption), as wide as their images; OK
+// keeps a gap to Cancel instead of touching it. The two fields get one
+// width that fits the narrow dialog.
+constexpr int kAddOkLeft = 17;
+constexpr int kAddCancelLeft = 123;
+constexpr SIZE kAddButtonSize{96, 26};
+constexpr int kAddFieldWidth = 150;
+// Edit mode: the buttons centred in the band.
+constexpr SIZE kButtonSize{96, 26};
+constexpr int kButtonGap = 20;
+constexpr int kButtonTopFromBottom = 32;
 constexpr POINT kPictureAt{2, 2};
 // Controls hidden in add mode.
 extern const int kAddModeHidden[];
@@ -67,6 +77,7 @@ protected:
 
 private:
     void LayOutAddMode();
+    void PlaceButtons();
     void LoadRecord();
     void FillChooser();
     void WriteRecord(const int* groupValue);

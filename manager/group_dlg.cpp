@@ -64,7 +64,11 @@ void CGroupDlg::Layout()
 {
     dialoglook::SetClientSize(m_hWnd, groupdlg::kClientSize);
     dialoglook::CentreOverOwner(m_hWnd);
+    dialoglook::MoveControl(m_hWnd, IDC_GROUP_PARENT_LABEL, groupdlg::kParentLabelRect);
+    dialoglook::MoveControl(m_hWnd, IDC_GROUP_NAME_LABEL, groupdlg::kNameLabelRect);
     dialoglook::MoveControl(m_hWnd, IDC_GROUP_PARENT, groupdlg::kChooserRect);
+    // The tree drops down as wide as the box now is.
+    m_chooser.SetDroppedSize(groupdlg::kChooserRect.right - groupdlg::kChooserRect.left, m_chooser.DroppedSize().cy);
     dialoglook::MoveControl(m_hWnd, IDC_GROUP_NAME, groupdlg::kNameRect);
     dialoglook::MoveControl(m_hWnd, IDOK, groupdlg::kOkRect);
     dialoglook::MoveControl(m_hWnd, IDCANCEL, groupdlg::kCancelRect);

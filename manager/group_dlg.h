@@ -25,8 +25,13 @@ namespace groupdlg {
 constexpr SIZE kClientSize{227, 141};
 constexpr RECT kChooserRect{59, 26, 59 + 155, 26 + 18};
 constexpr RECT kNameRect{59, 61, 59 + 155, 61 + 18};
-constexpr RECT kOkRect{8, 109, 8 + 96, 109 + 21};
-constexpr RECT kCancelRect{125, 109, 125 + 96, 109 + 21};
+// The buttons are as tall as their images (26), which fills the band as in
+// the message box: 8 pixels above, 6 below.
+constexpr RECT kOkRect{8, 109, 8 + 96, 109 + 26};
+constexpr RECT kCancelRect{125, 109, 125 + 96, 109 + 26};
+// The labels stand level with their fields.
+constexpr RECT kParentLabelRect{8, 26, 8 + 50, 26 + 18};
+constexpr RECT kNameLabelRect{8, 61, 8 + 50, 61 + 18};
 // Texts of the box shown when the chosen parent is the group itself (and,
 // with the second text, one of its subgroups); the standard message 509
 // follows either.

@@ -364,13 +364,14 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
     dialogs::CopyText(record.country, 31, "中国");
     record.gender = 2;
     std::vector<int> visibleHidden;
-    RECT window{}, label{}, number{}, ok{};
+    RECT window{}, client{}, label{}, number{}, ok{};
     std::string prompt, title;
     testui::OkRun run([&](HWND d) {
         for (size_t i = 0; i < contactdlg::kAddModeHiddenCount; ++i)
             if (::IsWindowVisible(::GetDlgItem(d, contactdlg::kAddModeHidden[i])))
                 visibleHidden.push_back(contactdlg::kAddModeHidden[i]);
         ::GetWindowRect(d, &window);
+        ::GetClientRect(d, &client);
         label = ControlRect(d, IDC_CONTACT_NUMBER_LABEL);
         number = ControlRect(d, IDC_CONTACT_NUMBER);
         ok = ControlRect(d, IDOK);
@@ -387,7 +388,9 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
     EXPECT_EQ(160, label.right - label.left);
     EXPECT_EQ(65, number.left);
     EXPECT_EQ(75, number.top);
-    EXPECT_EQ(27, ok.left);
+    EXPECT_EQ(17, ok.left);
+    EXPECT_EQ(client.bottom - 32, ok.top) << "the buttons stand in the band";
+    EXPECT_LE(number.right, client.right) << "the number runs off the dialog";
     EXPECT_EQ(ResourceString(IDS_CONTACTDLG_NUMBER_PROMPT), prompt);
     EXPECT_EQ(ResourceString(IDS_CONTACTDLG_TITLE_ADD), title);
     EXPECT_EQ("李四", dialogs::FieldText(record.name));
@@ -433,4 +436,75 @@ TEST_F(ContactDialogTest, EditModeWritesEveryFieldCutToItsRecordField)
     EXPECT_EQ(2, record.gender);
     EXPECT_EQ(PELMO_GROUP_NONE, record.groupID);
     EXPECT_EQ("0571880001", dialogs::FieldText(record.mirrun));
+}
+
+namespace {
+
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes)
+{
+    std::vector<INPUT> inputs;
+    for (const auto& stroke : strokes) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = stroke.first;
+        in.ki.dwFlags = stroke.second ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Press(WORD key)
+{
+    Keys({{key, true}, {key, false}});
+}
+
+std::vector<std::string> g_strayBoxes;
+
+// Closes whatever dialog is still open when a keyboard run went astray,
+// noting message boxes on the way.
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (HWND dialog = testui::InnermostDialog()) {
+        if (HWND text = ::GetDlgItem(dialog, IDC_MESSAGEBOX_TEXT))
+            g_strayBoxes.push_back(testui::WindowText(text));
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+}  // namespace
+
+TEST_F(GroupDialogTest, KeyboardAloneChoosesAParentNamesTheGroupAndConfirms)
+{
+    FriendGroup record = MakeGroup(0, "", -1);
+    bool dropped = false;
+    constexpr UINT kStep = 60;
+    testui::StepRun steps({
+        // From the name field, Shift+Tab reaches the chooser.
+        {150, [](HWND d) {
+             ::SetFocus(::GetDlgItem(d, IDC_GROUP_NAME));
+             Keys({{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
+         }},
+        {kStep, [](HWND) { Keys({{VK_MENU, true}, {VK_DOWN, true}, {VK_DOWN, false}, {VK_MENU, false}}); }},
+        {kStep, [&](HWND d) {
+             dropped = ChooserOf(d, IDC_GROUP_PARENT)->IsDropped();
+             Press(VK_DOWN);  // from the root to its first group
+         }},
+        {kStep, [](HWND) { Press(VK_RETURN); }},
+        {kStep, [](HWND) {
+             Press(VK_TAB);  // on to the name
+             Press('N');
+             Press('E');
+             Press('W');
+         }},
+        {kStep, [](HWND) { Press(VK_RETURN); }},
+    });
+    g_strayBoxes.clear();
+    const UINT_PTR safety = ::SetTimer(nullptr, 0, 3000, GiveUp);
+    const INT_PTR result = Run(&record, dialogs::kAddMode);
+    ::KillTimer(nullptr, safety);
+    EXPECT_TRUE(g_strayBoxes.empty()) << g_strayBoxes.front();
+    EXPECT_TRUE(dropped) << "Alt+Down did not drop the tree";
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ(0, record.fatherID) << "the group chosen with the keys was not taken";
+    EXPECT_EQ("new", dialogs::FieldText(record.name));
 }

@@ -15,6 +15,12 @@ std::map<UINT_PTR, OkRun*>& Runs()
     return runs;
 }
 
+std::map<UINT_PTR, StepRun*>& StepRuns()
+{
+    static std::map<UINT_PTR, StepRun*> runs;
+    return runs;
+}
+
 BOOL CALLBACK FindInnermost(HWND hwnd, LPARAM lp)
 {
     char name[16] = {};
@@ -106,6 +112,43 @@ void OkRun::Tick()
         m_timer = 0;
         break;
     }
+}
+
+StepRun::StepRun(std::vector<Step> steps) : m_steps(std::move(steps))
+{
+    Arm();
+}
+
+StepRun::~StepRun()
+{
+    if (m_timer) {
+        ::KillTimer(nullptr, m_timer);
+        StepRuns().erase(m_timer);
+    }
+}
+
+void StepRun::Arm()
+{
+    if (m_next >= m_steps.size())
+        return;
+    m_timer = ::SetTimer(nullptr, 0, m_steps[m_next].delayMs, OnTimer);
+    StepRuns()[m_timer] = this;
+}
+
+void CALLBACK StepRun::OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    auto it = StepRuns().find(id);
+    if (it == StepRuns().end())
+        return;
+    StepRun* run = it->second;
+    StepRuns().erase(it);
+    run->m_timer = 0;
+    HWND dialog = InnermostDialog();
+    const Step& step = run->m_steps[run->m_next++];
+    if (dialog)
+        step.action(dialog);
+    run->Arm();
 }
 
 }  // namespace testui

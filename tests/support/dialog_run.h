@@ -48,6 +48,30 @@ private:
     UINT_PTR m_timer = 0;
 };
 
+// Timed steps inside a dialog's own modal loop, so that keys and clicks go
+// through the dialog manager as a person's would. Each step runs on the
+// innermost dialog after its delay.
+class StepRun {
+public:
+    struct Step {
+        UINT delayMs;
+        std::function<void(HWND dialog)> action;
+    };
+    explicit StepRun(std::vector<Step> steps);
+    ~StepRun();
+    StepRun(const StepRun&) = delete;
+    StepRun& operator=(const StepRun&) = delete;
+    size_t StepsRun() const { return m_next; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
+    void Arm();
+
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    UINT_PTR m_timer = 0;
+};
+
 // The innermost dialog of this thread: visible, enabled, class #32770.
 HWND InnermostDialog();
 
