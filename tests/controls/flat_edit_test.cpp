@@ -1,1 +1,144 @@
+// The flat edit box's frame: its colours for each state, and the pixels it
+// leaves on the screen as focus, pointer and read-only state change.
+#include "controls/flat_edit.h"
+#include "support/ui_driver.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+struct FramePixels {
+    COLORREF outer;
+    COLORREF inner;
+};
+
+// The frame as drawn: the outer line at the top-left corner, the inner line
+// one pixel in, both read half-way along the top edge.
+FramePixels ReadFrame(HWND edit)
+{
+    RECT r{};
+    ::GetWindowRect(edit, &r);
+    const int midX = (r.right - r.left) / 2;
+    HDC dc = ::GetWindowDC(edit);
+    FramePixels pixels{::GetPixel(dc, midX, 0), ::GetPixel(dc, midX, 1)};
+    ::ReleaseDC(edit, dc);
+    return pixels;
+}
+
+class FlatEditTest : public ::testing::Test {
+protected:
+    HWND MakeEdit(DWORD style, DWORD exStyle = WS_EX_CLIENTEDGE, int y = 20)
+    {
+        HWND hwnd = ::CreateWindowExA(exStyle, "EDIT", "文字", WS_CHILD | WS_VISIBLE | style, 20, y, 160, 24,
+                                      parent.Handle(), nullptr, nullptr, nullptr);
+        return hwnd;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(parent.IsWindow());
+        ::SetForegroundWindow(parent.Handle());
+        HWND hwnd = MakeEdit(ES_AUTOHSCROLL);
+        ASSERT_TRUE(edit.SubclassWindow(hwnd));
+        other = MakeEdit(ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80);
+        ::SetFocus(other);
+        ::RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        testui::Pump(20);
+    }
+
+    testui::TestParent parent;
+    CFlatEdit edit;
+    HWND other = nullptr;
+};
+
+}  // namespace
+
+TEST(FlatEditColours, EachStateHasItsPairOfColours)
+{
+    const COLORREF content = RGB(1, 2, 3);
+    const struct {
+        bool focused, hover, inert;
+        COLORREF outer, inner;
+    } table[] = {
+        {false, false, false, CFlatEdit::kOuter, CFlatEdit::kInner},
+        {true, false, false, CFlatEdit::kOuterFocused, CFlatEdit::kInner},
+        {false, true, false, CFlatEdit::kOuter, CFlatEdit::kInnerHover},
+        {true, true, false, CFlatEdit::kOuterFocused, CFlatEdit::kInnerHover},
+        {false, false, true, CFlatEdit::kOuter, content},
+        {true, true, true, CFlatEdit::kOuter, content},
+    };
+    for (const auto& row : table) {
+        const auto colours = CFlatEdit::ChooseColours(row.focused, row.hover, row.inert, content);
+        EXPECT_EQ(row.outer, colours.outer) << row.focused << row.hover << row.inert;
+        EXPECT_EQ(row.inner, colours.inner) << row.focused << row.hover << row.inert;
+    }
+}
+
+TEST_F(FlatEditTest, FrameFollowsFocusAndThePointer)
+{
+    FramePixels seen = ReadFrame(edit);
+    EXPECT_EQ(CFlatEdit::kOuter, seen.outer);
+    EXPECT_EQ(CFlatEdit::kInner, seen.inner);
+
+    ::SetFocus(edit);
+    seen = ReadFrame(edit);
+    EXPECT_EQ(CFlatEdit::kOuterFocused, seen.outer) << "focus";
+
+    RECT r = edit.GetWindowRect();
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageA(edit, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(edit.IsHover());
+    seen = ReadFrame(edit);
+    EXPECT_EQ(CFlatEdit::kInnerHover, seen.inner) << "pointer over the box";
+
+    // A paint of the frame by the system does not lose the colours.
+    ::RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    seen = ReadFrame(edit);
+    EXPECT_EQ(CFlatEdit::kOuterFocused, seen.outer) << "after a non-client paint";
+    EXPECT_EQ(CFlatEdit::kInnerHover, seen.inner) << "after a non-client paint";
+
+    ::SetCursorPos(5, 880);
+    testui::Pump(700);  // the leave notice arrives (Wine polls the pointer)
+    EXPECT_FALSE(edit.IsHover());
+    EXPECT_EQ(CFlatEdit::kInner, ReadFrame(edit).inner) << "pointer gone";
+
+    ::SetFocus(other);
+    EXPECT_EQ(CFlatEdit::kOuter, ReadFrame(edit).outer) << "focus gone";
+}
+
+TEST_F(FlatEditTest, ReadOnlyBoxDrawsItsInnerLineInItsOwnFaceColour)
+{
+    edit.SendMessage(EM_SETREADONLY, TRUE);
+    ::SetFocus(edit);
+    ::RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HDC dc = ::GetWindowDC(edit);
+    const COLORREF face = ::GetPixel(dc, 2, 2);
+    ::ReleaseDC(edit, dc);
+    const FramePixels seen = ReadFrame(edit);
+    EXPECT_EQ(CFlatEdit::kOuter, seen.outer) << "a read-only box keeps the plain outer colour";
+    EXPECT_EQ(face, seen.inner);
+    EXPECT_NE(CFlatEdit::kInner, face) << "a read-only edit's face is expected to differ from white here";
+}
+
+TEST_F(FlatEditTest, InnerLineBesideAScrollBarTakesTheFaceColour)
+{
+    CFlatEdit memo;
+    ASSERT_TRUE(memo.SubclassWindow(MakeEdit(ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, 140)));
+    ::RedrawWindow(memo, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT r = memo.GetWindowRect();
+    HDC dc = ::GetWindowDC(memo);
+    const COLORREF right = ::GetPixel(dc, r.right - r.left - 2, (r.bottom - r.top) / 2);
+    const COLORREF left = ::GetPixel(dc, 1, (r.bottom - r.top) / 2);
+    ::ReleaseDC(memo, dc);
+    EXPECT_EQ(::GetSysColor(COLOR_3DFACE), right);
+    EXPECT_EQ(CFlatEdit::kInner, left);
+}
+
+TEST_F(FlatEditTest, BoxWithoutBorderGetsNoFrame)
+{
+    CFlatEdit bare;
+    ASSERT_TRUE(bare.SubclassWindow(MakeEdit(0, 0, 200)));
+    EXPECT_FALSE(bare.HasFrame());
+    EXPECT_TRUE(edit.HasFrame());
+    ::RedrawWindow(bare, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    EXPECT_NE(CFlatEdit::kOuter, ReadFrame(bare).outer);
+}
