@@ -334,8 +334,6 @@ LRESULT CComboTreeDropTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         if (LOWORD(wp) == WA_INACTIVE)
             m_box.OnTreeDeactivated(reinterpret_cast<HWND>(lp));
         break;
-    case WM_MOUSEACTIVATE:
-        return MA_ACTIVATE;
     }
     return CWnd::WindowProc(msg, wp, lp);
 }

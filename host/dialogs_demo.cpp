@@ -7,9 +7,12 @@
 #include "manager/contact_dlg.h"
 #include "manager/dialog_rules.h"
 #include "manager/group_dlg.h"
+#include "module/module_state.h"
 #include "module/provisioning.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 #include <functional>
@@ -81,6 +84,17 @@ private:
 };
 
 Script* Script::s_running = nullptr;
+
+// A program that links the library's objects starts them itself: the
+// resource library must be loaded before any dialog template is found.
+void EnsureLibraryStarted()
+{
+    if (module::ResourceLibrary())
+        return;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    module::Attach(::GetModuleHandleA(nullptr));
+}
 
 std::string Identity()
 {
@@ -249,6 +263,7 @@ CComboTree* ChooserOf(HWND dialog, int id)
 
 int OpenGroupDialog(HWND owner, bool edit, FILE* log)
 {
+    EnsureLibraryStarted();
     FriendCache* cache = GetFriendCache();
     if (!cache) {
         outPutInfo(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION, owner);
@@ -263,6 +278,7 @@ int OpenGroupDialog(HWND owner, bool edit, FILE* log)
 
 int OpenContactDialog(HWND owner, bool edit, FILE* log)
 {
+    EnsureLibraryStarted();
     FriendCache* cache = GetFriendCache();
     if (!cache) {
         outPutInfo(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION, owner);
@@ -280,6 +296,7 @@ int OpenContactDialog(HWND owner, bool edit, FILE* log)
 
 int ShootDialogs(HWND owner, const std::string& folder, FILE* log)
 {
+    EnsureLibraryStarted();
     if (!GetFriendCache()) {
         std::fprintf(log, "dialog screenshots: no address book\n");
         return 0;

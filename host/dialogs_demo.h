@@ -1,9 +1,10 @@
 // The group and contact dialogs in the demo host.
 //
 // These functions use the dialog classes themselves, so the program that
-// calls them links the library's objects (pelmo_impl), as the tests do; they
-// work on the address book that the host configuration record names (the
-// sample user after iniFriends).
+// calls them links the library's objects (pelmo_impl), as the tests do, and
+// not pelmo.dll; they start that copy of the library (resource library)
+// when the program has not, and work on the address book that the host
+// configuration record names (the sample user after iniFriends).
 #pragma once
 
 #include <windows.h>
