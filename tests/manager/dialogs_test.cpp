@@ -508,3 +508,31 @@ TEST_F(GroupDialogTest, KeyboardAloneChoosesAParentNamesTheGroupAndConfirms)
     EXPECT_EQ(0, record.fatherID) << "the group chosen with the keys was not taken";
     EXPECT_EQ("new", dialogs::FieldText(record.name));
 }
+
+TEST_F(ContactDialogTest, TypedNumberWithALetterGets852AndEscapeThenCancels)
+{
+    FriendInfo record = NewRecord();
+    std::string boxText;
+    constexpr UINT kStep = 80;
+    testui::StepRun steps({
+        {150, [](HWND d) {
+             ::SetFocus(::GetDlgItem(d, IDC_CONTACT_NUMBER));
+             for (WORD key : {'0', '5', '7', '1', '8', '8', '0', '0', 'A', '1'})
+                 Press(key);
+         }},
+        {kStep, [](HWND) { Press(VK_RETURN); }},
+        {300, [&](HWND box) {
+             boxText = testui::WindowText(::GetDlgItem(box, IDC_MESSAGEBOX_TEXT));
+             Press(VK_RETURN);
+         }},
+        {300, [](HWND) { Press(VK_ESCAPE); }},
+    });
+    g_strayBoxes.clear();
+    const UINT_PTR safety = ::SetTimer(nullptr, 0, 4000, GiveUp);
+    const INT_PTR result = Run(&record, dialogs::kAddMode);
+    ::KillTimer(nullptr, safety);
+    EXPECT_TRUE(g_strayBoxes.empty()) << g_strayBoxes.front();
+    EXPECT_EQ(ResourceString(IDS_ERR_NUMBER_FORMAT), boxText);
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ("", dialogs::FieldText(record.mirrun));
+}
