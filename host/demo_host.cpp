@@ -26,6 +26,7 @@ enum Command : UINT {
     kCmdErrorBox,
     kCmdRegions,
     kCmdLogIn,
+    kCmdDialogs,
     kCmdExit,
 };
 
@@ -105,10 +106,32 @@ void LogIn()
     RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
 }
 
+// The group and contact dialogs live in a program of their own (they have no
+// export); it sits beside this one.
+void StartDialogsDemo()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path);
+    program = program.substr(0, program.find_last_of('\\') + 1) + "pelmo_dialogs_demo.exe";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + program + "\"";
+    if (::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    } else {
+        std::fprintf(g_log, "cannot start %s\n", program.c_str());
+    }
+}
+
 HMENU BuildMenu()
 {
     HMENU boxes = ::CreatePopupMenu();
     ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
+    ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -132,6 +155,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdErrorBox: ShowErrorBox(); return 0;
         case kCmdRegions: ListRegions(); return 0;
         case kCmdLogIn: LogIn(); return 0;
+        case kCmdDialogs: StartDialogsDemo(); return 0;
         case kCmdExit: ::DestroyWindow(hwnd); return 0;
         }
         break;

@@ -26,8 +26,14 @@ fi
 out="$root/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
-"$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "Z:${out//\//\\}" |
-  iconv -c -f GBK -t UTF-8
+winout="Z:${out//\//\\}"
+run_shots() {
+  "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "$winout" | iconv -c -f GBK -t UTF-8
+  "$root/scripts/wine-run.sh" "$bin/pelmo_dialogs_demo.exe" --shots "$winout" | iconv -c -f GBK -t UTF-8
+}
+export -f run_shots
+export root bin winout
+"$root/scripts/with-display.sh" bash -c run_shots
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue
   /usr/bin/convert "$bmp" "${bmp%.bmp}.png"
