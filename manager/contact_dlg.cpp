@@ -102,8 +102,6 @@ void CContactDlg::DoDataExchange(CDataExchange& dx)
 
 BOOL CContactDlg::OnInitDialog()
 {
-    m_backgroundBrush.Reset(::CreateSolidBrush(dialoglook::kBackground));
-    m_bandBrush.Reset(::CreateSolidBrush(dialoglook::kBand));
     m_chooser.CreateFromPlaceholder(m_hWnd, IDC_CONTACT_GROUP);
     if (m_mode == dialogs::kEditMode)
         m_picture.Reset(getGlobalBitmap(IDB_CONTACT_PICTURE));
@@ -115,11 +113,11 @@ BOOL CContactDlg::OnInitDialog()
     m_chooser.SetDroppedSize(chooser.right - chooser.left, m_chooser.DroppedSize().cy);
 
     LoadRecord();
-    CDialog::OnInitDialog();  // fields into the controls, buttons attached
+    CSkinDialog::OnInitDialog();  // fields into the controls, buttons attached
     for (int i = 0; i < contactdlg::kFieldCount; ++i)
         m_edits[i].SendMessage(EM_LIMITTEXT, std::min(contactdlg::kFields[i].limit, contactdlg::kFields[i].width - 1));
-    dialoglook::SkinButton(m_ok);
-    dialoglook::SkinButton(m_cancel);
+    SkinButton(m_ok);
+    SkinButton(m_cancel);
 
     m_cache = GetFriendCache();
     {
@@ -130,7 +128,7 @@ BOOL CContactDlg::OnInitDialog()
     SetWindowText(dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_CONTACTDLG_TITLE_EDIT
                                                                           : IDS_CONTACTDLG_TITLE_ADD));
     FillChooser();
-    dialoglook::CentreOverOwner(m_hWnd);
+    CentreOverOwner();
 
     HWND first = m_mode == dialogs::kEditMode ? GetDlgItem(IDC_CONTACT_NAME) : GetDlgItem(IDC_CONTACT_NUMBER);
     if (m_mode != dialogs::kEditMode || m_texts[kNumberField].empty())
@@ -260,35 +258,14 @@ void CContactDlg::OnOK()
     EndDialog(IDOK);
 }
 
-BOOL CContactDlg::OnEraseBackground(HDC dc)
-{
-    dialoglook::PaintFace(m_hWnd, dc, m_backgroundBrush, m_bandBrush);
-    if (m_picture) {
-        BITMAP info{};
-        ::GetObjectA(m_picture, sizeof info, &info);
-        MemoryDC source(dc);
-        SelectScope select(source, m_picture);
-        ::BitBlt(dc, contactdlg::kPictureAt.x, contactdlg::kPictureAt.y, info.bmWidth, info.bmHeight, source, 0, 0,
-                 SRCCOPY);
-    }
-    return TRUE;
-}
-
 LRESULT CContactDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return OnEraseBackground(reinterpret_cast<HDC>(wp));
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN: {
-        // Every control sits on the face, the edit boxes included.
+    if (msg == WM_CTLCOLOREDIT) {
+        // Here the edit boxes sit on the face too.
         LRESULT reflected = 0;
         if (ReflectNotification(msg, wp, lp, reflected))
             return reflected;
-        ::SetBkColor(reinterpret_cast<HDC>(wp), dialoglook::kBackground);
-        return reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
+        return FaceColour(reinterpret_cast<HDC>(wp));
     }
-    }
-    return CDialog::WindowProc(msg, wp, lp);
+    return CSkinDialog::WindowProc(msg, wp, lp);
 }

@@ -10,8 +10,7 @@
 #include "controls/combo_tree.h"
 #include "controls/flat_edit.h"
 #include "controls/skin_button.h"
-#include "framework/Dialog.h"
-#include "framework/Gdi.h"
+#include "controls/skin_dialog.h"
 #include "manager/dialog_rules.h"
 #include "pelmo.h"
 
@@ -59,7 +58,7 @@ extern const char kRootChosenText[];
 
 }  // namespace contactdlg
 
-class CContactDlg : public CDialog {
+class CContactDlg : public CSkinDialog {
 public:
     CContactDlg(FriendInfo* record, int mode, HWND parent);
 
@@ -81,10 +80,7 @@ private:
     void LoadRecord();
     void FillChooser();
     void WriteRecord(const int* groupValue);
-    BOOL OnEraseBackground(HDC dc);
 
-    Brush m_backgroundBrush;
-    Brush m_bandBrush;
     Bitmap m_picture;
     CComboTree m_chooser;
     std::string m_texts[contactdlg::kFieldCount];

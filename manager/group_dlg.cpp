@@ -44,17 +44,15 @@ void CGroupDlg::DoDataExchange(CDataExchange& dx)
 
 BOOL CGroupDlg::OnInitDialog()
 {
-    m_backgroundBrush.Reset(::CreateSolidBrush(dialoglook::kBackground));
-    m_bandBrush.Reset(::CreateSolidBrush(dialoglook::kBand));
     m_chooser.CreateFromPlaceholder(m_hWnd, IDC_GROUP_PARENT);
     Layout();
     SetWindowText(dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_GROUPDLG_TITLE_EDIT
                                                                         : IDS_GROUPDLG_TITLE_ADD));
     FillChooser();
-    CDialog::OnInitDialog();  // name into the edit, buttons attached
+    CSkinDialog::OnInitDialog();  // name into the edit, buttons attached
     m_nameEdit.SendMessage(EM_LIMITTEXT, kNameLimit);
-    dialoglook::SkinButton(m_ok);
-    dialoglook::SkinButton(m_cancel);
+    SkinButton(m_ok);
+    SkinButton(m_cancel);
     ::SetFocus(m_nameEdit);
     m_nameEdit.SendMessage(EM_SETSEL, 0, -1);
     return FALSE;  // the focus is set
@@ -63,7 +61,7 @@ BOOL CGroupDlg::OnInitDialog()
 void CGroupDlg::Layout()
 {
     dialoglook::SetClientSize(m_hWnd, groupdlg::kClientSize);
-    dialoglook::CentreOverOwner(m_hWnd);
+    CentreOverOwner();
     dialoglook::MoveControl(m_hWnd, IDC_GROUP_PARENT_LABEL, groupdlg::kParentLabelRect);
     dialoglook::MoveControl(m_hWnd, IDC_GROUP_NAME_LABEL, groupdlg::kNameLabelRect);
     dialoglook::MoveControl(m_hWnd, IDC_GROUP_PARENT, groupdlg::kChooserRect);
@@ -146,26 +144,3 @@ void CGroupDlg::OnOK()
     EndDialog(IDOK);
 }
 
-BOOL CGroupDlg::OnEraseBackground(HDC dc)
-{
-    dialoglook::PaintFace(m_hWnd, dc, m_backgroundBrush, m_bandBrush);
-    return TRUE;
-}
-
-LRESULT CGroupDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return OnEraseBackground(reinterpret_cast<HDC>(wp));
-    case WM_CTLCOLORSTATIC: {
-        // Labels sit on the face; the controls that report here themselves
-        // (the chooser's field) answer through reflection first.
-        LRESULT reflected = 0;
-        if (ReflectNotification(msg, wp, lp, reflected))
-            return reflected;
-        ::SetBkColor(reinterpret_cast<HDC>(wp), dialoglook::kBackground);
-        return reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
-    }
-    }
-    return CDialog::WindowProc(msg, wp, lp);
-}

@@ -13,8 +13,7 @@
 #include "controls/combo_tree.h"
 #include "controls/flat_edit.h"
 #include "controls/skin_button.h"
-#include "framework/Dialog.h"
-#include "framework/Gdi.h"
+#include "controls/skin_dialog.h"
 #include "manager/dialog_rules.h"
 #include "pelmo.h"
 
@@ -41,7 +40,7 @@ extern const char kGroupCaption[];
 
 }  // namespace groupdlg
 
-class CGroupDlg : public CDialog {
+class CGroupDlg : public CSkinDialog {
 public:
     // With both a cache and a record the dialog edits that record; with
     // either missing it has nothing to edit and OK does nothing.
@@ -54,7 +53,6 @@ public:
     CComboTree& Chooser() { return m_chooser; }
 
 protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
     void OnOK() override;
@@ -62,11 +60,8 @@ protected:
 private:
     void Layout();
     void FillChooser();
-    BOOL OnEraseBackground(HDC dc);
     void Refuse(dialogs::GroupVerdict verdict);
 
-    Brush m_backgroundBrush;
-    Brush m_bandBrush;
     std::string m_name;
     CComboTree m_chooser;
     int m_mode;

@@ -88,11 +88,9 @@ void CMessageBoxSkinDlg::DoDataExchange(CDataExchange& dx)
 
 BOOL CMessageBoxSkinDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
-    m_backgroundBrush.Reset(::CreateSolidBrush(msgbox::kBackground));
-    m_bandBrush.Reset(::CreateSolidBrush(msgbox::kBand));
     m_picture.Reset(getGlobalBitmap(IDB_MESSAGEBOX_PICTURE));
 
     if (m_style & msgbox::kOneButton)
@@ -114,17 +112,6 @@ BOOL CMessageBoxSkinDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     return TRUE;
-}
-
-void CMessageBoxSkinDlg::SkinButton(CSkinButton& button)
-{
-    button.SetBold(true);
-    button.SetAlign(CSkinButton::kAlignOverlap);
-    button.SetImageModule(module::ResourceLibrary());
-    button.SetBitmaps(IDB_BUTTON_IN, msgbox::kButtonTransparent, IDB_BUTTON_OUT, msgbox::kButtonTransparent);
-    // Whatever the images leave transparent shows the band they sit on.
-    for (auto index : {CSkinButton::kBackIn, CSkinButton::kBackOut, CSkinButton::kBackFocus})
-        button.SetColour(index, msgbox::kBand, false);
 }
 
 void CMessageBoxSkinDlg::Layout()
@@ -160,29 +147,9 @@ void CMessageBoxSkinDlg::Layout()
     Invalidate();
 }
 
-void CMessageBoxSkinDlg::CentreOverOwner()
-{
-    RECT area{};
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
-        ::GetWindowRect(owner, &area);
-    } else {
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    }
-    const RECT self = GetWindowRect();
-    const int w = self.right - self.left, h = self.bottom - self.top;
-    const int left = area.left + (area.right - area.left - w) / 2;
-    const int top = area.top + (area.bottom - area.top - h) / 2;
-    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 BOOL CMessageBoxSkinDlg::OnEraseBackground(HDC dc)
 {
-    RECT client = GetClientRect();
-    RECT upper = client, band = client;
-    upper.bottom = band.top = client.bottom - msgbox::kBandHeight;
-    ::FillRect(dc, &upper, m_backgroundBrush);
-    ::FillRect(dc, &band, m_bandBrush);
+    CSkinDialog::OnEraseBackground(dc);
     if (m_picture) {
         BITMAP info{};
         ::GetObjectA(m_picture, sizeof info, &info);
@@ -191,22 +158,6 @@ BOOL CMessageBoxSkinDlg::OnEraseBackground(HDC dc)
         ::BitBlt(dc, msgbox::kPictureLeft, m_pictureTop, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
     }
     return TRUE;
-}
-
-LRESULT CMessageBoxSkinDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return OnEraseBackground(reinterpret_cast<HDC>(wp));
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-        ::SetBkColor(reinterpret_cast<HDC>(wp), msgbox::kBackground);
-        return reinterpret_cast<LRESULT>(m_backgroundBrush.Get());
-    }
-    return CDialog::WindowProc(msg, wp, lp);
 }
 
 namespace {

@@ -2,18 +2,12 @@
 // picture on the left, a text the box sizes itself to and skinned buttons.
 #pragma once
 
-#include "controls/skin_button.h"
-#include "framework/Dialog.h"
-#include "framework/Gdi.h"
+#include "controls/skin_dialog.h"
 
 #include <string>
 
 namespace msgbox {
 
-constexpr COLORREF kBackground = RGB(230, 234, 248);
-constexpr COLORREF kBand = RGB(211, 217, 236);
-constexpr COLORREF kButtonTransparent = RGB(35, 38, 81);
-constexpr int kBandHeight = 40;
 constexpr int kButtonWidth = 96;
 constexpr int kButtonHeight = 26;
 constexpr int kButtonTopFromBottom = 32;
@@ -41,7 +35,7 @@ int PictureTop(int clientHeight);
 
 }  // namespace msgbox
 
-class CMessageBoxSkinDlg : public CDialog {
+class CMessageBoxSkinDlg : public CSkinDialog {
 public:
     CMessageBoxSkinDlg(std::string text, std::string caption, unsigned style, std::string okCaption = {},
                        std::string cancelCaption = {});
@@ -49,20 +43,15 @@ public:
     int PictureTop() const { return m_pictureTop; }
 
 protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnEraseBackground(HDC dc) override;
 
 private:
     void Layout();
-    void SkinButton(CSkinButton& button);
-    void CentreOverOwner();
-    BOOL OnEraseBackground(HDC dc);
 
     CSkinButton m_ok;
     CSkinButton m_cancel;
-    Brush m_backgroundBrush;
-    Brush m_bandBrush;
     Bitmap m_picture;
     std::string m_text;
     std::string m_caption;

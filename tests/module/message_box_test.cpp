@@ -33,7 +33,7 @@ struct Seen {
     int longLineExtent = 0;  // of kLongLine in the box's font
 };
 
-const std::string kLongLine(150, 'W');
+const std::string kLongLine(70, 'W');
 
 Seen Look(HWND dialog)
 {
@@ -178,7 +178,9 @@ TEST(MessageBoxLayout, ThreeLinesNeedThreeLineHeights)
 TEST(MessageBoxLayout, LongLineWidensTheBoxSymmetricallyAndMovesTheButtons)
 {
     const TemplateSizes base = MeasureTemplate();
+    // An owner in the middle of the screen, so the box fits when centred on it.
     testui::TestParent owner;
+    ::SetWindowPos(owner.Handle(), nullptr, 400, 250, 480, 360, SWP_NOZORDER);
     Seen s;
     Show(kLongLine, 2, s, nullptr, owner.Handle());
     const int dx = s.longLineExtent + s.metrics.tmExternalLeading + 50 - base.textW;
