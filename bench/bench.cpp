@@ -8,6 +8,7 @@
 #include "core/friend_db.h"
 #include "core/host_config.h"
 #include "core/records.h"
+#include "framework/data/database.h"
 #include "module/history_lib.h"
 #include "module/module_state.h"
 #include "pelmo.h"
@@ -37,16 +38,6 @@ double Now() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::string Utf8(const std::string& ansi) {
-    int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], wide);
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], bytes, nullptr, nullptr);
-    out.resize(static_cast<size_t>(bytes - 1));
-    return out;
-}
 
 std::string Number(int i) { return "139" + std::to_string(10000000 + i); }
 
@@ -63,7 +54,7 @@ void MakeBook(const std::string& dir, int contacts) {
     }
     ::CopyFileA(templatePath.c_str(), path.c_str(), FALSE);
     sqlite3* db = nullptr;
-    sqlite3_open_v2(Utf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(ToSqlitePath(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, "insert into tab_group values (?, ?, ?, ?)", -1, &st, nullptr);
@@ -111,7 +102,7 @@ void MakeBook(const std::string& dir, int contacts) {
 size_t BareRead(const std::string& path) {
     size_t bytes = 0;
     sqlite3* db = nullptr;
-    sqlite3_open_v2(Utf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(ToSqlitePath(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     for (const char* sql : {"select * from tab_group", "select * from tab_list"}) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql, -1, &st, nullptr);

@@ -196,22 +196,9 @@ void CContactDlg::FillChooser()
         return;
     const std::vector<dialogs::ChooserItem> items = dialogs::ContactChooserItems(
         m_cache, dialoglook::ResourceText(IDS_ADDRESS_BOOK_ROOT), dialoglook::ResourceText(IDS_GROUP_MY_FRIENDS));
-    std::vector<HTREEITEM> handles;
-    handles.reserve(items.size());
-    for (const auto& item : items) {
-        HTREEITEM parent = item.parent >= 0 ? handles[static_cast<size_t>(item.parent)] : TVI_ROOT;
-        HTREEITEM handle = item.parent < 0 ? m_chooser.AddPath(item.text) : m_chooser.InsertItem(item.text, parent);
-        m_chooser.SetItemData(handle, item.value);
-        handles.push_back(handle);
-    }
-    m_chooser.ExpandAll();
     // A contact of a group the chooser does not offer (-40, say) starts with
     // nothing chosen and keeps its group unless the user picks another.
-    const int chosen = dialogs::FindChoice(items, m_record->groupID);
-    if (chosen >= 0) {
-        m_chooser.SelectItem(handles[static_cast<size_t>(chosen)]);
-        m_chooser.SetText(items[static_cast<size_t>(chosen)].text);
-    }
+    dialoglook::FillChooser(m_chooser, items, dialogs::FindChoice(items, m_record->groupID));
 }
 
 void CContactDlg::WriteRecord(const int* groupValue)

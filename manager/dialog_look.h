@@ -2,9 +2,13 @@
 // CSkinDialog's).
 #pragma once
 
+#include "controls/combo_tree.h"
+#include "manager/dialog_rules.h"
+
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace dialoglook {
 
@@ -14,5 +18,9 @@ constexpr UINT kManagerCaption = 507;  // caption of the manager's boxes
 void SetClientSize(HWND dialog, SIZE client);
 void MoveControl(HWND dialog, int id, const RECT& rect);
 std::string ResourceText(unsigned id);
+
+// Fills a group chooser with `items`, all expanded, and chooses item
+// `chosen` (none when negative).
+void FillChooser(CComboTree& chooser, const std::vector<dialogs::ChooserItem>& items, int chosen);
 
 }  // namespace dialoglook

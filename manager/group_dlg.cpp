@@ -79,26 +79,12 @@ void CGroupDlg::FillChooser()
         return;
     const std::vector<dialogs::ChooserItem> items =
         dialogs::GroupChooserItems(m_cache, dialoglook::ResourceText(IDS_ADDRESS_BOOK_ROOT));
-    std::vector<HTREEITEM> handles;
-    handles.reserve(items.size());
-    for (const auto& item : items) {
-        HTREEITEM parent = item.parent >= 0 ? handles[static_cast<size_t>(item.parent)] : TVI_ROOT;
-        // The root goes in as a path; group names are items of their own and
-        // may hold the separator.
-        HTREEITEM handle = item.parent < 0 ? m_chooser.AddPath(item.text) : m_chooser.InsertItem(item.text, parent);
-        m_chooser.SetItemData(handle, item.value);
-        handles.push_back(handle);
-    }
-    m_chooser.ExpandAll();
     // The current parent is chosen; a new group without a known parent goes
     // to the top level.
     int chosen = dialogs::FindChoice(items, m_record->fatherID);
     if (chosen < 0 && m_mode != dialogs::kEditMode)
         chosen = 0;
-    if (chosen >= 0) {
-        m_chooser.SelectItem(handles[static_cast<size_t>(chosen)]);
-        m_chooser.SetText(items[static_cast<size_t>(chosen)].text);
-    }
+    dialoglook::FillChooser(m_chooser, items, chosen);
 }
 
 void CGroupDlg::Refuse(dialogs::GroupVerdict verdict)

@@ -35,6 +35,8 @@ std::map<std::string, std::string> ParseConnect(std::string connect) {
     return out;
 }
 
+} // namespace
+
 std::string ToSqlitePath(const std::string& path) {
 #if defined(_WIN32)
     char* utf8 = sqlite3_win32_mbcs_to_utf8_v2(path.c_str(), 1);
@@ -46,8 +48,6 @@ std::string ToSqlitePath(const std::string& path) {
     return path;
 #endif
 }
-
-} // namespace
 
 std::string SqlTextLiteral(const std::string& value) {
     std::string out = "'";

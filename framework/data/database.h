@@ -69,4 +69,7 @@ private:
 // a value can never end the literal early.
 std::string SqlTextLiteral(const std::string& value);
 
+// A path in the system code page as SQLite wants it (UTF-8 on Windows).
+std::string ToSqlitePath(const std::string& path);
+
 #endif

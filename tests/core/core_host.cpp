@@ -1,3 +1,4 @@
+#include "framework/data/database.h"
 #include "core_host.h"
 
 #include "core/host_config.h"
@@ -35,17 +36,6 @@ HWND MakeNotifyWindow() {
                              nullptr);
 }
 
-// sqlite3 wants UTF-8; the test's paths are in the system code page.
-std::string Utf8Path(const std::string& ansi) {
-    int wide = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], wide);
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], bytes, nullptr, nullptr);
-    out.resize(static_cast<size_t>(bytes > 0 ? bytes - 1 : 0));
-    return out;
-}
 
 } // namespace
 
@@ -125,7 +115,7 @@ std::vector<std::string> CoreHostTest::TakeSystemMessages() { return std::exchan
 
 void CoreHostTest::Exec(const std::string& sql) const {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(Utf8Path(DatabasePath()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(ToSqlitePath(DatabasePath()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     char* error = nullptr;
     int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
     std::string text = error ? error : "";
@@ -136,7 +126,7 @@ void CoreHostTest::Exec(const std::string& sql) const {
 
 std::string CoreHostTest::Scalar(const std::string& sql) const {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(Utf8Path(DatabasePath()).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(ToSqlitePath(DatabasePath()).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* st = nullptr;
     std::string out;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
