@@ -1,7 +1,7 @@
-#include "framework/data/database.h"
 #include "core_host.h"
 
 #include "core/host_config.h"
+#include "framework/data/database.h"
 #include "module/history_lib.h"
 
 #include <sqlite3.h>
