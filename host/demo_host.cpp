@@ -6,6 +6,7 @@
 //   pelmo_demo.exe --shots <folder>   runs the scenario by itself and saves a
 //                                     screenshot (.bmp) of every window shown
 #include "host/address_book_demo.h"
+#include "host/host_window.h"
 #include "host/screenshot.h"
 #include "module/history_lib.h"
 #include "pelmo.h"
@@ -194,22 +195,8 @@ void RunScenario()
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--shots") == 0)
-            g_shotDir = argv[i + 1];
-
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.hIcon = getGlobalIcon(3142);
-    wc.lpszClassName = kMainClass;
-    ::RegisterClassA(&wc);
-    g_main = ::CreateWindowExA(0, kMainClass, "pelmo 演示主程序", WS_OVERLAPPEDWINDOW, 80, 60, 900, 640, nullptr,
-                               BuildMenu(), wc.hInstance, nullptr);
-    ::ShowWindow(g_main, SW_SHOW);
-    ::UpdateWindow(g_main);
+    g_shotDir = ShotFolderArgument(argc, argv);
+    g_main = CreateHostWindow(kMainClass, "pelmo 演示主程序", MainProc, BuildMenu(), getGlobalIcon(3142));
 
     std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
 
@@ -218,10 +205,5 @@ int main(int argc, char** argv)
         ::DestroyWindow(g_main);
         return 0;
     }
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

@@ -8,6 +8,7 @@
 //   pelmo_dialogs_demo.exe --shots <folder>   screenshots of each dialog
 #include "host/address_book_demo.h"
 #include "host/dialogs_demo.h"
+#include "host/host_window.h"
 
 #include <cstdio>
 #include <cstring>
@@ -75,22 +76,8 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 
 int main(int argc, char** argv)
 {
-    std::string shots;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--shots") == 0)
-            shots = argv[i + 1];
-
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClass;
-    ::RegisterClassA(&wc);
-    HWND main = ::CreateWindowExA(0, kClass, "pelmo 对话框演示", WS_OVERLAPPEDWINDOW, 80, 60, 900, 640, nullptr,
-                                  BuildMenu(), wc.hInstance, nullptr);
-    ::ShowWindow(main, SW_SHOW);
-    ::UpdateWindow(main);
+    const std::string shots = ShotFolderArgument(argc, argv);
+    HWND main = CreateHostWindow(kClass, "pelmo 对话框演示", MainProc, BuildMenu());
 
     RunAddressBookDemo(main, kNotifyMessage, nullptr, g_log);
 
@@ -100,10 +87,5 @@ int main(int argc, char** argv)
         ::DestroyWindow(main);
         return saved == 6 ? 0 : 1;
     }
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }
