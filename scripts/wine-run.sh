@@ -35,6 +35,15 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 out=$(mktemp) err=$(mktemp)
 "$wine" "$@" >"$out" 2>"$err"
 rc=$?
+if [ $rc -ne 0 ] && [ ! -s "$out" ]; then
+  # Failed before printing anything: Wine itself did not start (seen once in
+  # many runs, while the previous program's wineserver was going away).
+  echo "wine-run: $1 exited $rc without output; starting it once more" >&2
+  cat "$err" >&2
+  /usr/lib/wine/wineserver -w 2>/dev/null
+  "$wine" "$@" >"$out" 2>"$err"
+  rc=$?
+fi
 cat "$out"
 cat "$err" >&2
 rm -f "$out" "$err"
