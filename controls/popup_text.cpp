@@ -213,7 +213,7 @@ bool CTreeItemTip::Install(HWND tree)
 RECT CTreeItemTip::LabelRect(HWND tree, HTREEITEM item, std::string* text)
 {
     RECT rect{};
-    *reinterpret_cast<HTREEITEM*>(&rect) = item;
+    std::memcpy(&rect, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
     if (!::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
         return RECT{};
     char buffer[512] = {};

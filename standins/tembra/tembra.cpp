@@ -95,7 +95,7 @@ int TEMBRA_API getConfInfoMirrun(const char* key, char* buffer) {
     HostConfig config;
     if (getConfInfo(key, &config) < 0) return -1;
     std::memset(buffer, 0, 15);
-    strncpy(buffer, config.identity, 14);
+    std::memcpy(buffer, config.identity, strnlen(config.identity, 14));
     return 0;
 }
 

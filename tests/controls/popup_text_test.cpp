@@ -6,6 +6,7 @@
 #include "support/ui_driver.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 
 namespace {
 
@@ -215,7 +216,7 @@ protected:
     void HoverOver(HTREEITEM item)
     {
         RECT text{};
-        *reinterpret_cast<HTREEITEM*>(&text) = item;
+        std::memcpy(&text, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
         ::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
         POINT pt{text.left + 4, (text.top + text.bottom) / 2};
         POINT screen = pt;
@@ -270,7 +271,7 @@ TEST_F(TreeTipTest, PressingTheButtonOnTheTreeCancelsAPendingTip)
     EXPECT_TRUE(popup.IsPending());
     ::SendMessageA(tree, WM_KEYDOWN, VK_ESCAPE, 0);  // unrelated traffic passes through the hook
     RECT text{};
-    *reinterpret_cast<HTREEITEM*>(&text) = shortItem;
+    std::memcpy(&text, &shortItem, sizeof shortItem);  // TVM_GETITEMRECT takes the item in the rectangle
     ::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
     ::PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 2, text.top + 2));
     ::PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(text.left + 2, text.top + 2));
