@@ -4,7 +4,7 @@
 #include "framework/data/database.h"
 #include "module/history_lib.h"
 
-#include <sqlite3.h>
+#include "support/sqlite_file.h"
 #include <windows.h>
 
 #include <cstring>
@@ -35,8 +35,6 @@ HWND MakeNotifyWindow() {
     return ::CreateWindowExA(0, kNotifyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleA(nullptr),
                              nullptr);
 }
-
-
 } // namespace
 
 std::string MakeScratchDir(const char* tag) {
@@ -114,27 +112,12 @@ std::vector<std::pair<unsigned, unsigned>> CoreHostTest::TakeInfoBoxes() { retur
 std::vector<std::string> CoreHostTest::TakeSystemMessages() { return std::exchange(g_systemMessages, {}); }
 
 void CoreHostTest::Exec(const std::string& sql) const {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(ToSqlitePath(DatabasePath()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    char* error = nullptr;
-    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    std::string text = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) ADD_FAILURE() << text << " in: " << sql;
+    const std::string error = testsql::Exec(ToSqlitePath(DatabasePath()), sql);
+    if (!error.empty()) ADD_FAILURE() << error << " in: " << sql;
 }
 
 std::string CoreHostTest::Scalar(const std::string& sql) const {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(ToSqlitePath(DatabasePath()).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
-        sqlite3_column_type(st, 0) != SQLITE_NULL)
-        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
+    return testsql::Scalar(ToSqlitePath(DatabasePath()), sql);
 }
 
 std::string CoreHostTest::ReadFileBytes(const std::string& path) {

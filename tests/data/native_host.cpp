@@ -2,6 +2,7 @@
 
 #include "core/friend_cache.h"
 #include "friend_schema.h"
+#include "../support/sqlite_file.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -43,27 +44,8 @@ ScratchDb::ScratchDb() {
 ScratchDb::~ScratchDb() { std::filesystem::remove_all(m_dir); }
 
 void ScratchDb::Exec(const std::string& sql) const {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    char* error = nullptr;
-    int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    std::string text = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error(text + " in: " + sql);
+    const std::string error = testsql::Exec(m_path, sql);
+    if (!error.empty()) throw std::runtime_error(error + " in: " + sql);
 }
 
-std::string ScratchDb::Scalar(const std::string& sql) const {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::string out;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
-        sqlite3_column_type(st, 0) != SQLITE_NULL)
-        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    else if (!st)
-        out = std::string("error: ") + sqlite3_errmsg(db);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
+std::string ScratchDb::Scalar(const std::string& sql) const { return testsql::Scalar(m_path, sql); }

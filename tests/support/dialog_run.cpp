@@ -21,32 +21,7 @@ std::map<UINT_PTR, StepRun*>& StepRuns()
     return runs;
 }
 
-BOOL CALLBACK FindInnermost(HWND hwnd, LPARAM lp)
-{
-    char name[16] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    if (std::string(name) == "#32770" && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
-        *reinterpret_cast<HWND*>(lp) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-std::string TextOf(HWND hwnd)
-{
-    char text[1024] = {};
-    ::GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
 }  // namespace
-
-HWND InnermostDialog()
-{
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindInnermost, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 OkRun::OkRun(std::function<void(HWND)> fill) : m_fill(std::move(fill))
 {
@@ -95,13 +70,11 @@ void OkRun::Tick()
             m_stayedOpen = false;
             m_phase = kDone;
         } else if (top && top != m_dialog && ::GetDlgItem(top, kMessageBoxTextId)) {
-            m_boxes.push_back(SeenBox{TextOf(top), TextOf(::GetDlgItem(top, kMessageBoxTextId))});
+            m_boxes.push_back(SeenBox{WindowText(top), WindowText(::GetDlgItem(top, kMessageBoxTextId))});
             ::PostMessageA(::GetDlgItem(top, IDOK), BM_CLICK, 0, 0);
             m_quietTicks = 0;
         } else if (top == m_dialog && ++m_quietTicks >= kQuietTicksToSettle) {
             m_stayedOpen = ::IsWindowVisible(m_dialog) != FALSE;
-            if (inspect)
-                inspect(m_dialog);
             ::PostMessageA(::GetDlgItem(m_dialog, IDCANCEL), BM_CLICK, 0, 0);
             m_phase = kDone;
         }

@@ -3,7 +3,7 @@
 // then note whether the dialog is still open and close it with Cancel.
 #pragma once
 
-#include <windows.h>
+#include "support/ui_driver.h"
 
 #include <functional>
 #include <string>
@@ -29,10 +29,6 @@ public:
     std::vector<std::string> BoxTexts() const;
     // Whether the dialog was still open after the last box was answered.
     bool StayedOpen() const { return m_stayedOpen; }
-    bool Finished() const { return m_phase == kDone; }
-    HWND Dialog() const { return m_dialog; }
-    // Runs on the dialog (still open) after the boxes, before Cancel.
-    std::function<void(HWND dialog)> inspect;
 
 private:
     enum Phase { kWaiting, kWatching, kDone };
@@ -61,7 +57,6 @@ public:
     ~StepRun();
     StepRun(const StepRun&) = delete;
     StepRun& operator=(const StepRun&) = delete;
-    size_t StepsRun() const { return m_next; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
@@ -71,8 +66,5 @@ private:
     size_t m_next = 0;
     UINT_PTR m_timer = 0;
 };
-
-// The innermost dialog of this thread: visible, enabled, class #32770.
-HWND InnermostDialog();
 
 }  // namespace testui

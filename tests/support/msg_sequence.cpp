@@ -14,15 +14,6 @@ Sequence Sequence::Only(const std::vector<UINT>& messages) const
     return filtered;
 }
 
-Sequence Sequence::Of(const std::string& who) const
-{
-    Sequence filtered;
-    for (const Entry& e : m_entries)
-        if (e.who == who)
-            filtered.m_entries.push_back(e);
-    return filtered;
-}
-
 std::string MessageName(UINT message)
 {
     static const struct {

@@ -31,8 +31,6 @@ public:
     const std::vector<Entry>& Entries() const { return m_entries; }
     // Only the entries whose message is in `messages`, in order.
     Sequence Only(const std::vector<UINT>& messages) const;
-    // Only the entries of `who`.
-    Sequence Of(const std::string& who) const;
 
 private:
     std::vector<Entry> m_entries;

@@ -19,15 +19,28 @@ void Pump(DWORD ms)
 
 namespace {
 
+struct DialogSearch {
+    bool enabledOnly;
+    HWND found;
+};
+
 BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lp)
 {
+    auto* search = reinterpret_cast<DialogSearch*>(lp);
     char name[16] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
-    if (std::string(name) == "#32770" && ::IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(lp) = hwnd;
+    if (std::string(name) == "#32770" && ::IsWindowVisible(hwnd) && (!search->enabledOnly || ::IsWindowEnabled(hwnd))) {
+        search->found = hwnd;
         return FALSE;
     }
     return TRUE;
+}
+
+HWND FindDialog(bool enabledOnly)
+{
+    DialogSearch search{enabledOnly, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::map<UINT_PTR, ModalDriver*>& Drivers()
@@ -40,9 +53,12 @@ std::map<UINT_PTR, ModalDriver*>& Drivers()
 
 HWND FindThreadDialog()
 {
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindDialog(false);
+}
+
+HWND InnermostDialog()
+{
+    return FindDialog(true);
 }
 
 ModalDriver::ModalDriver(std::function<void(HWND)> action, UINT periodMs) : m_action(std::move(action))
@@ -92,6 +108,53 @@ void PressEscape(HWND dialog)
 void CloseBox(HWND dialog)
 {
     ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void PointerTo(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    Pump(10);
+}
+
+POINT Centre(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Click()
+{
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+}
+
+void ClickOn(HWND window)
+{
+    PointerTo(Centre(window));
+    Click();
+    Pump(60);
+}
+
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes)
+{
+    std::vector<INPUT> inputs;
+    for (const auto& stroke : strokes) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = stroke.first;
+        in.ki.dwFlags = stroke.second ? 0 : KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Press(WORD key)
+{
+    Keys({{key, true}, {key, false}});
 }
 
 std::string WindowText(HWND hwnd)

@@ -5,6 +5,7 @@
 #include "framework/Wnd.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ void Pump(DWORD ms = 50);
 
 // The first visible dialog (class #32770) of this thread, or null.
 HWND FindThreadDialog();
+// The innermost dialog of this thread: visible, enabled, class #32770.
+HWND InnermostDialog();
 
 // Runs `action` on the first dialog this thread shows, from a timer that
 // fires inside the dialog's modal loop. Expires with the object.
@@ -37,6 +40,14 @@ private:
 void ClickButton(HWND dialog, int id);
 void PressEscape(HWND dialog);
 void CloseBox(HWND dialog);
+
+// Input as a person gives it, through the system's input queue.
+void PointerTo(POINT screen);         // moves the pointer and pumps a little
+POINT Centre(HWND window);            // of the window, in screen coordinates
+void Click();                         // left button down and up where the pointer is
+void ClickOn(HWND window);            // at the window's centre, then pumps
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes);  // (key, down)
+void Press(WORD key);
 
 std::string WindowText(HWND hwnd);
 RECT ClientRectOf(HWND child);  // child rectangle in its parent's client coordinates
