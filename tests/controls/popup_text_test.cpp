@@ -40,18 +40,8 @@ protected:
     }
 };
 
-POINT Centre(HWND hwnd)
-{
-    RECT r{};
-    ::GetWindowRect(hwnd, &r);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-void PointerTo(POINT pt)
-{
-    ::SetCursorPos(pt.x, pt.y);
-    testui::Pump(10);
-}
+using testui::Centre;
+using testui::PointerTo;
 
 // A spot on the desktop away from every test window.
 const POINT kNowhere{1200, 860};
@@ -63,7 +53,15 @@ protected:
         ASSERT_TRUE(parent.IsWindow());
         PointerTo(Centre(parent.Handle()));
     }
+    // A tip at `at` saying `text`, its shows and clicks recorded.
+    void Make(CPopupText& popup, POINT at, const char* text)
+    {
+        ASSERT_TRUE(popup.Create(at, parent.Handle()));
+        popup.SetWindowText(text);
+        recorder.HookWindow(popup);
+    }
     testui::TestParent parent;
+    ShowRecorder recorder;
 };
 
 }  // namespace
@@ -71,10 +69,7 @@ protected:
 TEST_F(PopupTextTest, PendingTipNeverShowsOnceThePointerHasLeft)
 {
     CPopupText popup;
-    ASSERT_TRUE(popup.Create(POINT{150, 150}, parent.Handle()));
-    popup.SetWindowText("未显示的提示");
-    ShowRecorder recorder;
-    recorder.HookWindow(popup);
+    Make(popup, POINT{150, 150}, "未显示的提示");
 
     popup.ShowDelayed(kItemTipDelayMs);
     EXPECT_TRUE(popup.IsPending());
@@ -92,10 +87,7 @@ TEST_F(PopupTextTest, PendingTipNeverShowsOnceThePointerHasLeft)
 TEST_F(PopupTextTest, TipAppearsAfterTheDelayAndGoesWhenThePointerLeaves)
 {
     CPopupText popup;
-    ASSERT_TRUE(popup.Create(POINT{150, 150}, parent.Handle()));
-    popup.SetWindowText("提示");
-    ShowRecorder recorder;
-    recorder.HookWindow(popup);
+    Make(popup, POINT{150, 150}, "提示");
 
     popup.ShowDelayed(kItemTipDelayMs);
     testui::Pump(80);
@@ -143,37 +135,17 @@ TEST_F(PopupTextTest, RightAlignedTipGrowsToTheLeftAndLeftAlignedToTheRight)
     EXPECT_TRUE(::EqualRect(&r2, &r3));
 }
 
-TEST_F(PopupTextTest, FitToTextAddsMarginsAndBorderAroundTheText)
-{
-    const RECT current{100, 50, 180, 70};
-    const RECT fitted = CPopupText::FitToText(current, SIZE{40, 12}, false, SIZE{2, 2});
-    EXPECT_EQ(100, fitted.left);
-    EXPECT_EQ(50, fitted.top);
-    EXPECT_EQ(40 + 2 * CPopupText::kMarginX + 2, fitted.right - fitted.left);
-    EXPECT_EQ(12 + 2 * CPopupText::kMarginY + 2, fitted.bottom - fitted.top);
-    const RECT rightAligned = CPopupText::FitToText(current, SIZE{40, 12}, true, SIZE{2, 2});
-    EXPECT_EQ(180, rightAligned.right);
-    EXPECT_EQ(180 - 50, rightAligned.left);
-}
-
 TEST_F(PopupTextTest, ClickingTheTipHidesItAndActivatesNothing)
 {
     CPopupText popup;
-    ASSERT_TRUE(popup.Create(POINT{200, 200}, parent.Handle()));
-    popup.SetWindowText("点击这里");
-    ShowRecorder recorder;
-    recorder.HookWindow(popup);
+    Make(popup, POINT{200, 200}, "点击这里");
     ::SetForegroundWindow(parent.Handle());
     testui::Pump(20);
     PointerTo(Centre(popup));
     popup.ShowDelayed(0);
     ASSERT_TRUE(::IsWindowVisible(popup));
 
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, click, sizeof(INPUT));
+    testui::Click();
     testui::Pump(100);
 
     EXPECT_FALSE(::IsWindowVisible(popup));
@@ -212,12 +184,17 @@ protected:
         insert.item.pszText = const_cast<char*>(text);
         return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
-    // Moves the pointer onto an item's label, as the mouse would.
-    void HoverOver(HTREEITEM item)
+    RECT TextRect(HTREEITEM item)
     {
         RECT text{};
         std::memcpy(&text, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
         ::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+        return text;
+    }
+    // Moves the pointer onto an item's label, as the mouse would.
+    void HoverOver(HTREEITEM item)
+    {
+        const RECT text = TextRect(item);
         POINT pt{text.left + 4, (text.top + text.bottom) / 2};
         POINT screen = pt;
         ::ClientToScreen(tree, &screen);
@@ -270,9 +247,7 @@ TEST_F(TreeTipTest, PressingTheButtonOnTheTreeCancelsAPendingTip)
     HoverOver(longItem);
     EXPECT_TRUE(popup.IsPending());
     ::SendMessageA(tree, WM_KEYDOWN, VK_ESCAPE, 0);  // unrelated traffic passes through the hook
-    RECT text{};
-    std::memcpy(&text, &shortItem, sizeof shortItem);  // TVM_GETITEMRECT takes the item in the rectangle
-    ::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+    const RECT text = TextRect(shortItem);
     ::PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(text.left + 2, text.top + 2));
     ::PostMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(text.left + 2, text.top + 2));
     testui::Pump(350);

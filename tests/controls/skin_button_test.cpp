@@ -15,10 +15,7 @@ constexpr COLORREF kGreen = RGB(0, 200, 0);
 constexpr COLORREF kRed = RGB(220, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 220);
 
-bool operator==(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
+bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 std::string Show(const RECT& r)
 {
@@ -26,7 +23,7 @@ std::string Show(const RECT& r)
            std::to_string(r.bottom) + "}";
 }
 
-#define EXPECT_RECT(expected, actual) EXPECT_TRUE((expected) == (actual)) << Show(expected) << " vs " << Show(actual)
+#define EXPECT_RECT(expected, actual) EXPECT_TRUE(SameRect(expected, actual)) << Show(expected) << " vs " << Show(actual)
 
 // A solid picture with the transparent colour in its top-left pixel.
 HBITMAP MakePicture(COLORREF colour, int size = 10)
@@ -83,10 +80,13 @@ struct Fixture {
         return pixel;
     }
 
-    void PaintBackground(COLORREF colour)
+    // A green background and pictures laid over it from the top-left corner.
+    int Skin(HBITMAP in, HBITMAP out)
     {
         for (auto index : {CSkinButton::kBackIn, CSkinButton::kBackOut, CSkinButton::kBackFocus})
-            button.SetColour(index, colour, false);
+            button.SetColour(index, kGreen, false);
+        button.SetAlign(CSkinButton::kAlignOverlap, false);
+        return button.SetBitmaps(in, kKey, out, out ? kKey : 0);
     }
 
     int Clicks() const
@@ -243,9 +243,7 @@ TEST(SkinButtonTooltip, TooltipHasOneToolWithTheCaption)
 TEST(SkinButtonDrawing, TransparentColourShowsTheBackgroundAndOnlyImageIsUsedInEveryState)
 {
     Fixture f;
-    f.PaintBackground(kGreen);
-    f.button.SetAlign(CSkinButton::kAlignOverlap, false);
-    ASSERT_EQ(0, f.button.SetBitmaps(MakePicture(kRed), kKey, nullptr, 0));
+    ASSERT_EQ(0, f.Skin(MakePicture(kRed), nullptr));
     EXPECT_EQ(kGreen, f.PixelAfterDrawing(0, 0, 0)) << "the transparent pixel";
     EXPECT_EQ(kRed, f.PixelAfterDrawing(0, 5, 5)) << "out state without an out image";
     EXPECT_EQ(kRed, f.PixelAfterDrawing(ODS_SELECTED, 5, 5)) << "pressed";
@@ -255,9 +253,7 @@ TEST(SkinButtonDrawing, TransparentColourShowsTheBackgroundAndOnlyImageIsUsedInE
 TEST(SkinButtonDrawing, OutImageWhenIdleInImageWhenPressedShiftedByOnePixel)
 {
     Fixture f;
-    f.PaintBackground(kGreen);
-    f.button.SetAlign(CSkinButton::kAlignOverlap, false);
-    ASSERT_EQ(0, f.button.SetBitmaps(MakePicture(kRed), kKey, MakePicture(kBlue), kKey));
+    ASSERT_EQ(0, f.Skin(MakePicture(kRed), MakePicture(kBlue)));
     EXPECT_EQ(kBlue, f.PixelAfterDrawing(0, 5, 5));
     EXPECT_EQ(kRed, f.PixelAfterDrawing(ODS_SELECTED, 5, 5));
     // Pressed: the image starts at (1,1) and is one pixel smaller.
@@ -269,9 +265,7 @@ TEST(SkinButtonDrawing, OutImageWhenIdleInImageWhenPressedShiftedByOnePixel)
 TEST(SkinButtonDrawing, CheckedCheckBoxShowsTheInImage)
 {
     Fixture f(BS_AUTOCHECKBOX);
-    f.PaintBackground(kGreen);
-    f.button.SetAlign(CSkinButton::kAlignOverlap, false);
-    ASSERT_EQ(0, f.button.SetBitmaps(MakePicture(kRed), kKey, MakePicture(kBlue), kKey));
+    ASSERT_EQ(0, f.Skin(MakePicture(kRed), MakePicture(kBlue)));
     EXPECT_EQ(kBlue, f.PixelAfterDrawing(0, 5, 5));
     f.button.SetCheck(true);
     EXPECT_EQ(kRed, f.PixelAfterDrawing(0, 5, 5));

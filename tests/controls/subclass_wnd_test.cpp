@@ -71,6 +71,7 @@ private:
 };
 
 const std::vector<UINT> kWatched{WM_PROBE, WM_SELF_REMOVE, WM_DESTROY, WM_NCDESTROY};
+using Entries = std::vector<testmsg::Entry>;
 
 class SubclassHook : public ::testing::Test {
 protected:
@@ -86,6 +87,13 @@ protected:
             ::DestroyWindow(window);
     }
     LONG_PTR Proc() const { return ::GetWindowLongPtrA(window, GWLP_WNDPROC); }
+    // What the chain hears of one WM_PROBE sent now.
+    testmsg::Sequence Heard()
+    {
+        g_seq.Clear();
+        ::SendMessageA(window, WM_PROBE, 0, 0);
+        return g_seq.Only(kWatched);
+    }
 
     HWND window = nullptr;
 };
@@ -101,7 +109,7 @@ TEST_F(SubclassHook, LaterHookHearsFirstThenEarlierThenTheWindow)
 
     EXPECT_EQ(kWindowAnswer, ::SendMessageA(window, WM_PROBE, 7, 8)) << "the window's answer comes back through both";
     EXPECT_SEQUENCE(g_seq.Only(kWatched),
-                    (std::vector<testmsg::Entry>{{"hook B", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
+                    (Entries{{"hook B", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
                                                  {"hook A", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
                                                  {"window", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam}}),
                     "two hooks, one message");
@@ -117,16 +125,12 @@ TEST_F(SubclassHook, RemovingTheEarlierHookKeepsTheLaterOneAndTheLastRemovalRest
 
     a.HookWindow(nullptr);
     EXPECT_FALSE(a.IsHooked());
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched), (std::vector<testmsg::Entry>{{"hook B", WM_PROBE}, {"window", WM_PROBE}}),
-                    "earlier hook removed");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"hook B", WM_PROBE}, {"window", WM_PROBE}}), "earlier hook removed");
 
-    g_seq.Clear();
     b.HookWindow(nullptr);
     EXPECT_EQ(own, Proc()) << "the window's own procedure is back";
     EXPECT_EQ(0, CSubclassWnd::HookCount(window));
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched), (std::vector<testmsg::Entry>{{"window", WM_PROBE}}), "both removed");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"window", WM_PROBE}}), "both removed");
 }
 
 TEST_F(SubclassHook, RemovingTheLaterHookKeepsTheEarlierOne)
@@ -137,18 +141,13 @@ TEST_F(SubclassHook, RemovingTheLaterHookKeepsTheEarlierOne)
     b.HookWindow(window);
 
     b.HookWindow(nullptr);
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched), (std::vector<testmsg::Entry>{{"hook A", WM_PROBE}, {"window", WM_PROBE}}),
-                    "later hook removed");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"hook A", WM_PROBE}, {"window", WM_PROBE}}), "later hook removed");
 
     // The one left can go too, and a hook can come back.
     a.HookWindow(nullptr);
     EXPECT_EQ(own, Proc());
-    g_seq.Clear();
     b.HookWindow(window);
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched), (std::vector<testmsg::Entry>{{"hook B", WM_PROBE}, {"window", WM_PROBE}}),
-                    "hook installed again");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"hook B", WM_PROBE}, {"window", WM_PROBE}}), "hook installed again");
 }
 
 TEST_F(SubclassHook, MiddleHookOfThreeLeavesTheChainIntact)
@@ -158,9 +157,7 @@ TEST_F(SubclassHook, MiddleHookOfThreeLeavesTheChainIntact)
     b.HookWindow(window);
     c.HookWindow(window);
     b.HookWindow(nullptr);
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched),
-                    (std::vector<testmsg::Entry>{{"hook C", WM_PROBE}, {"hook A", WM_PROBE}, {"window", WM_PROBE}}),
+    EXPECT_SEQUENCE(Heard(), (Entries{{"hook C", WM_PROBE}, {"hook A", WM_PROBE}, {"window", WM_PROBE}}),
                     "middle hook removed");
 }
 
@@ -176,7 +173,7 @@ TEST_F(SubclassHook, DestroyingAHookedWindowUnhooksEverythingBeforeItsOwnNcDestr
     // window, which by then has its own procedure and no hooks (wParam 0,
     // lParam 1 in the record).
     EXPECT_SEQUENCE(g_seq.Only(kWatched),
-                    (std::vector<testmsg::Entry>{{"hook B", WM_DESTROY},
+                    (Entries{{"hook B", WM_DESTROY},
                                                  {"hook A", WM_DESTROY},
                                                  {"window", WM_DESTROY},
                                                  {"window", WM_NCDESTROY, 0, 1, testmsg::kWParam | testmsg::kLParam}}),
@@ -201,13 +198,9 @@ TEST_F(SubclassHook, HookThatRemovesItselfMidMessageStillLetsTheWindowHearIt)
 
     EXPECT_EQ(kWindowAnswer, ::SendMessageA(window, WM_SELF_REMOVE, 0, 0));
     EXPECT_FALSE(b.IsHooked());
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched),
-                    (std::vector<testmsg::Entry>{{"hook B", WM_SELF_REMOVE},
-                                                 {"window", WM_SELF_REMOVE},
-                                                 {"hook A", WM_PROBE},
-                                                 {"window", WM_PROBE}}),
+    EXPECT_SEQUENCE(g_seq.Only(kWatched), (Entries{{"hook B", WM_SELF_REMOVE}, {"window", WM_SELF_REMOVE}}),
                     "hook B leaves while handling a message");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"hook A", WM_PROBE}, {"window", WM_PROBE}}), "the next message");
 }
 
 namespace {
@@ -232,17 +225,12 @@ TEST_F(SubclassHook, WindowSubclassedAfterTheHookKeepsThatSubclassWhenTheHookLea
 
     a.HookWindow(nullptr);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(LaterSubclassProc), Proc()) << "someone else's subclass was undone";
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched), (std::vector<testmsg::Entry>{{"later", WM_PROBE}, {"window", WM_PROBE}}),
-                    "hook gone, later subclass stays");
+    EXPECT_SEQUENCE(Heard(), (Entries{{"later", WM_PROBE}, {"window", WM_PROBE}}), "hook gone, later subclass stays");
 
     // A new hook still chains in front of the window's own procedure.
-    g_seq.Clear();
     RecordingHook b("hook B");
     b.HookWindow(window);
-    ::SendMessageA(window, WM_PROBE, 0, 0);
-    EXPECT_SEQUENCE(g_seq.Only(kWatched),
-                    (std::vector<testmsg::Entry>{{"later", WM_PROBE}, {"hook B", WM_PROBE}, {"window", WM_PROBE}}),
+    EXPECT_SEQUENCE(Heard(), (Entries{{"later", WM_PROBE}, {"hook B", WM_PROBE}, {"window", WM_PROBE}}),
                     "hook installed under a later subclass");
 }
 

@@ -11,10 +11,21 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr char kMe[] = "8613800000001";
+
+// SQL adding one group or one contact row.
+std::string G(int id, const std::string& owner, const char* name, int father) {
+    return "insert into tab_group values (" + std::to_string(id) + ", '" + owner + "', '" + name + "', " +
+           std::to_string(father) + ");";
+}
+std::string L(int id, int group, const std::string& number) {
+    return "insert into tab_list (ID, groupID, mirrun) values (" + std::to_string(id) + ", " + std::to_string(group) +
+           ", '" + number + "');";
+}
 
 class FriendDbTest : public ::testing::Test {
 protected:
@@ -60,7 +71,7 @@ TEST_F(FriendDbTest, NewGroupsTakeOneMoreThanTheHighestId) {
     FriendGroup g = Group(99, "First", -1);
     ASSERT_EQ(1, db.AddGroup(kMe, &g, 1));
     EXPECT_EQ(0, g.ID) << "an empty table starts at 0";
-    scratch.Exec("insert into tab_group values (1, 'x', 'B', -1); insert into tab_group values (5, 'x', 'C', -1)");
+    scratch.Exec(G(1, "x", "B", -1) + G(5, "x", "C", -1));
     FriendGroup h = Group(0, "Next", -1);
     ASSERT_EQ(1, db.AddGroup(kMe, &h, 1));
     EXPECT_EQ(6, h.ID);
@@ -72,23 +83,16 @@ TEST_F(FriendDbTest, NewGroupsTakeOneMoreThanTheHighestId) {
 
 TEST_F(FriendDbTest, NewContactsTakeTheLowestFreeId) {
     struct Case {
-        const char* existing;
+        std::vector<int> existing;
         int expected;
-    } cases[] = {{"", 0}, {"0,1,3", 2}, {"1,2", 0}, {"0,1,5", 2}, {"0,1,2", 3}};
+    } cases[] = {{{}, 0}, {{0, 1, 3}, 2}, {{1, 2}, 0}, {{0, 1, 5}, 2}, {{0, 1, 2}, 3}};
     for (const auto& c : cases) {
         scratch.Exec("delete from tab_list");
         ArrayRemoveAll(cache->friends);
-        std::string ids = c.existing;
-        for (size_t start = 0; start < ids.size();) {
-            size_t end = ids.find(',', start);
-            if (end == std::string::npos) end = ids.size();
-            std::string id = ids.substr(start, end - start);
-            scratch.Exec("insert into tab_list (ID, mirrun) values (" + id + ", 'n" + id + "')");
-            start = end + 1;
-        }
+        for (int id : c.existing) scratch.Exec(L(id, -10, "n" + std::to_string(id)));
         FriendInfo f = Contact("555", -10);
-        ASSERT_EQ(1, db.AddFriendRec(kMe, &f, 1, 0, 0)) << c.existing;
-        EXPECT_EQ(c.expected, f.ID) << "existing ids " << c.existing;
+        ASSERT_EQ(1, db.AddFriendRec(kMe, &f, 1, 0, 0));
+        EXPECT_EQ(c.expected, f.ID) << "expected " << c.expected;
     }
 }
 
@@ -127,11 +131,7 @@ TEST_F(FriendDbTest, LoadingKeepsTheFirstOfDuplicateNumbersAndResetsPresence) {
 
 TEST_F(FriendDbTest, LoadingReadsEveryRowBeyondTheOld255Cap) {
     std::string sql = "begin;";
-    for (int i = 0; i < 300; ++i) {
-        sql += "insert into tab_list (ID, groupID, mirrun) values (" + std::to_string(i) + ", -10, 'n" +
-               std::to_string(i) + "');";
-        sql += "insert into tab_group values (" + std::to_string(i) + ", 'x', 'g', -1);";
-    }
+    for (int i = 0; i < 300; ++i) sql += L(i, -10, "n" + std::to_string(i)) + G(i, "x", "g", -1);
     scratch.Exec(sql + "commit;");
     Load();
     EXPECT_EQ(300, cache->friends.count);
@@ -200,11 +200,8 @@ TEST_F(FriendDbTest, ModifyGroupRefusesAGroupThatIsItsOwnParent) {
 }
 
 TEST_F(FriendDbTest, DeleteGroupRowRefusesGroupsInUse) {
-    scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'Parent', -1);"
-                 "insert into tab_group values (1, '" + std::string(kMe) + "', 'Child', 0);"
-                 "insert into tab_group values (2, 'someone else', 'Foreign child', 3);"
-                 "insert into tab_group values (3, '" + std::string(kMe) + "', 'Holder', -1);"
-                 "insert into tab_list (ID, groupID, mirrun) values (0, 1, '500');");
+    scratch.Exec(G(0, kMe, "Parent", -1) + G(1, kMe, "Child", 0) + G(2, "someone else", "Foreign child", 3) +
+                 G(3, kMe, "Holder", -1) + L(0, 1, "500"));
     Load();
     EXPECT_EQ(kGroupHasSubgroups, db.DeleteGroupRow(kMe, &cache->groups.data[0]));
     EXPECT_EQ(kGroupHasContacts, db.DeleteGroupRow(kMe, &cache->groups.data[1]));
@@ -221,21 +218,15 @@ TEST_F(FriendDbTest, DeleteGroupRowRefusesGroupsInUse) {
 }
 
 TEST_F(FriendDbTest, AQuoteInTheIdentityCannotWidenTheSubgroupQuery) {
-    scratch.Exec("insert into tab_group values (0, 'a', 'Lonely', -1);"
-                 "insert into tab_group values (1, 'b', 'Other owner', 0);");
+    scratch.Exec(G(0, "a", "Lonely", -1) + G(1, "b", "Other owner", 0));
     Load();
     // Unescaped, "x' or '1'='1" would match the other owner's subgroup.
     EXPECT_EQ(kGroupDeleted, db.DeleteGroupRow("x' or '1'='1", &cache->groups.data[0]));
 }
 
 TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow) {
-    scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'Top', -1);"
-                 "insert into tab_group values (1, '" + std::string(kMe) + "', 'Mid', 0);"
-                 "insert into tab_group values (2, '" + std::string(kMe) + "', 'Leaf', 1);"
-                 "insert into tab_group values (3, '" + std::string(kMe) + "', 'Elsewhere', -1);"
-                 "insert into tab_list (ID, groupID, mirrun) values (0, 2, '1');"
-                 "insert into tab_list (ID, groupID, mirrun) values (1, 0, '2');"
-                 "insert into tab_list (ID, groupID, mirrun) values (2, 3, '3');");
+    scratch.Exec(G(0, kMe, "Top", -1) + G(1, kMe, "Mid", 0) + G(2, kMe, "Leaf", 1) + G(3, kMe, "Elsewhere", -1) +
+                 L(0, 2, "1") + L(1, 0, "2") + L(2, 3, "3"));
     Load();
     FriendGroup top = cache->groups.data[0];
     EXPECT_EQ(kGroupDeleted, db.DeleteGroupTree(kMe, &top));
@@ -252,8 +243,7 @@ TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow) {
 }
 
 TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete) {
-    scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'G', -1);"
-                 "insert into tab_list (ID, groupID, mirrun) values (0, 0, '1');");
+    scratch.Exec(G(0, kMe, "G", -1) + L(0, 0, "1"));
     Load();
     scratch.Exec("alter table tab_list rename to tab_list_gone");
     FriendGroup g = cache->groups.data[0];
@@ -263,10 +253,7 @@ TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete) {
 }
 
 TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile) {
-    scratch.Exec("insert into tab_group values (0, '" + std::string(kMe) + "', 'A', 1);"
-                 "insert into tab_group values (1, '" + std::string(kMe) + "', 'B', 0);"
-                 "insert into tab_group values (2, '" + std::string(kMe) + "', 'Self', 2);"
-                 "insert into tab_list (ID, groupID, mirrun) values (0, 1, '1');");
+    scratch.Exec(G(0, kMe, "A", 1) + G(1, kMe, "B", 0) + G(2, kMe, "Self", 2) + L(0, 1, "1"));
     Load();
     // The call returns; the contacts inside go, while each group of the
     // cycle is still another's subgroup and so stays, as DeleteGroupRow says.
@@ -282,7 +269,7 @@ TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile) {
 }
 
 TEST_F(FriendDbTest, RemoveGroupDeletesTheRowAloneAndNeedsACache) {
-    scratch.Exec("insert into tab_group values (0, 'x', 'G', -1); insert into tab_list (ID, groupID, mirrun) values (0, 0, '1')");
+    scratch.Exec(G(0, "x", "G", -1) + L(0, 0, "1"));
     Load();
     FriendGroup g = cache->groups.data[0];
     EXPECT_EQ(1, db.RemoveGroup(&g));
@@ -413,9 +400,7 @@ TEST(GrowableArray, ExtendingAtOnceEndsLikeAppendingOneByOne) {
 
 TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow) {
     std::string sql = "begin;";
-    for (int i = 0; i < 700; ++i)
-        sql += "insert into tab_list (ID, groupID, mirrun) values (" + std::to_string(i) + ", -10, 'n" +
-               std::to_string(i % 650) + "');";
+    for (int i = 0; i < 700; ++i) sql += L(i, -10, "n" + std::to_string(i % 650));
     scratch.Exec(sql + "commit;");
     FriendInfo existing = Contact("n3", -10); // already in the array: every 'n3' row is dropped
     ArrayAdd(cache->friends, existing);

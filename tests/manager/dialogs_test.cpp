@@ -24,32 +24,26 @@ CComboTree* ChooserOf(HWND dialog, int id)
     return dynamic_cast<CComboTree*>(CWnd::FromHandle(::GetDlgItem(dialog, id)));
 }
 
-// All items of the chooser as paths, depth first.
+// All items of the chooser, depth first.
+std::vector<HTREEITEM> ChooserItems(CComboTree& chooser)
+{
+    std::vector<HTREEITEM> items;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
+        for (; item; item = chooser.Tree().GetNextSiblingItem(item)) {
+            items.push_back(item);
+            walk(chooser.Tree().GetChildItem(item));
+        }
+    };
+    walk(chooser.Tree().GetChildItem(nullptr));
+    return items;
+}
+
 std::vector<std::string> ChooserPaths(CComboTree& chooser)
 {
     std::vector<std::string> paths;
-    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
-        for (; item; item = chooser.Tree().GetNextSiblingItem(item)) {
-            paths.push_back(chooser.GetItemPath(item) + " =" + std::to_string(chooser.GetItemData(item)));
-            walk(chooser.Tree().GetChildItem(item));
-        }
-    };
-    walk(chooser.Tree().GetChildItem(nullptr));
+    for (HTREEITEM item : ChooserItems(chooser))
+        paths.push_back(chooser.GetItemPath(item) + " =" + std::to_string(chooser.GetItemData(item)));
     return paths;
-}
-
-HTREEITEM FindValue(CComboTree& chooser, int value)
-{
-    HTREEITEM found = nullptr;
-    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
-        for (; item && !found; item = chooser.Tree().GetNextSiblingItem(item)) {
-            if (chooser.GetItemData(item) == value)
-                found = item;
-            walk(chooser.Tree().GetChildItem(item));
-        }
-    };
-    walk(chooser.Tree().GetChildItem(nullptr));
-    return found;
 }
 
 // Chooses the item with `value` as a person would: drop down, move there,
@@ -58,13 +52,16 @@ void Choose(HWND dialog, int chooserId, int value)
 {
     CComboTree* chooser = ChooserOf(dialog, chooserId);
     ASSERT_NE(nullptr, chooser);
-    HTREEITEM item = FindValue(*chooser, value);
-    ASSERT_NE(nullptr, item) << "no item with value " << value;
-    chooser->DropDown();
-    chooser->SelectItem(item);
-    ::SendMessageA(chooser->TreeWindow(), WM_KEYDOWN, VK_RETURN, 1);
+    for (HTREEITEM item : ChooserItems(*chooser)) {
+        if (chooser->GetItemData(item) == value) {
+            chooser->DropDown();
+            chooser->SelectItem(item);
+            ::SendMessageA(chooser->TreeWindow(), WM_KEYDOWN, VK_RETURN, 1);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no item with value " << value;
 }
-
 void Type(HWND dialog, int id, const std::string& text)
 {
     ::SetDlgItemTextA(dialog, id, text.c_str());
@@ -440,23 +437,8 @@ TEST_F(ContactDialogTest, EditModeWritesEveryFieldCutToItsRecordField)
 
 namespace {
 
-void Keys(std::initializer_list<std::pair<WORD, bool>> strokes)
-{
-    std::vector<INPUT> inputs;
-    for (const auto& stroke : strokes) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = stroke.first;
-        in.ki.dwFlags = stroke.second ? 0 : KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void Press(WORD key)
-{
-    Keys({{key, true}, {key, false}});
-}
+using testui::Keys;
+using testui::Press;
 
 std::vector<std::string> g_strayBoxes;
 
@@ -469,6 +451,19 @@ void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD)
             g_strayBoxes.push_back(testui::WindowText(text));
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
+}
+
+// Runs a dialog driven by keys, cancelling it after `safetyMs` if the keys
+// went astray; no message box may have been left for the safety to close.
+template <class Run>
+INT_PTR RunByKeys(UINT safetyMs, Run run)
+{
+    g_strayBoxes.clear();
+    const UINT_PTR safety = ::SetTimer(nullptr, 0, safetyMs, GiveUp);
+    const INT_PTR result = run();
+    ::KillTimer(nullptr, safety);
+    EXPECT_TRUE(g_strayBoxes.empty()) << g_strayBoxes.front();
+    return result;
 }
 
 }  // namespace
@@ -492,17 +487,12 @@ TEST_F(GroupDialogTest, KeyboardAloneChoosesAParentNamesTheGroupAndConfirms)
         {kStep, [](HWND) { Press(VK_RETURN); }},
         {kStep, [](HWND) {
              Press(VK_TAB);  // on to the name
-             Press('N');
-             Press('E');
-             Press('W');
+             for (char key : std::string("NEW"))
+                 Press(key);
          }},
         {kStep, [](HWND) { Press(VK_RETURN); }},
     });
-    g_strayBoxes.clear();
-    const UINT_PTR safety = ::SetTimer(nullptr, 0, 3000, GiveUp);
-    const INT_PTR result = Run(&record, dialogs::kAddMode);
-    ::KillTimer(nullptr, safety);
-    EXPECT_TRUE(g_strayBoxes.empty()) << g_strayBoxes.front();
+    const INT_PTR result = RunByKeys(3000, [&] { return Run(&record, dialogs::kAddMode); });
     EXPECT_TRUE(dropped) << "Alt+Down did not drop the tree";
     EXPECT_EQ(IDOK, result);
     EXPECT_EQ(0, record.fatherID) << "the group chosen with the keys was not taken";
@@ -527,11 +517,7 @@ TEST_F(ContactDialogTest, TypedNumberWithALetterGets852AndEscapeThenCancels)
          }},
         {300, [](HWND) { Press(VK_ESCAPE); }},
     });
-    g_strayBoxes.clear();
-    const UINT_PTR safety = ::SetTimer(nullptr, 0, 4000, GiveUp);
-    const INT_PTR result = Run(&record, dialogs::kAddMode);
-    ::KillTimer(nullptr, safety);
-    EXPECT_TRUE(g_strayBoxes.empty()) << g_strayBoxes.front();
+    const INT_PTR result = RunByKeys(4000, [&] { return Run(&record, dialogs::kAddMode); });
     EXPECT_EQ(ResourceString(IDS_ERR_NUMBER_FORMAT), boxText);
     EXPECT_EQ(IDCANCEL, result);
     EXPECT_EQ("", dialogs::FieldText(record.mirrun));

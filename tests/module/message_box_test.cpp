@@ -64,20 +64,26 @@ Seen Look(HWND dialog)
     return s;
 }
 
-// Opens the box, looks at it, answers it with `answer` and returns the result.
-int Show(const std::string& text, unsigned style, Seen& seen, void (*answer)(HWND) = nullptr,
-         HWND owner = nullptr)
+void Ok(HWND dialog) { testui::ClickButton(dialog, IDOK); }
+void Cancel(HWND dialog) { testui::ClickButton(dialog, IDCANCEL); }
+
+// Opens a box with `open`, looks at it, answers it with `answer` and returns
+// what `open` returned.
+template <class Open>
+int Answer(Seen& seen, Open open, void (*answer)(HWND) = Ok)
 {
     ModalDriver driver([&](HWND dialog) {
         seen = Look(dialog);
-        if (answer)
-            answer(dialog);
-        else
-            testui::ClickButton(dialog, IDOK);
+        answer(dialog);
     });
-    const int result = MessageBoxSkin(text.c_str(), "caption", style, owner);
+    const int result = open();
     EXPECT_TRUE(driver.Ran());
     return result;
+}
+
+int Show(const std::string& text, unsigned style, Seen& seen, void (*answer)(HWND) = Ok, HWND owner = nullptr)
+{
+    return Answer(seen, [&] { return MessageBoxSkin(text.c_str(), "caption", style, owner); }, answer);
 }
 
 // The template's own sizes, before the box grows to its text.
@@ -123,8 +129,8 @@ void ExpectButtonsFor(const Seen& s, unsigned style)
 TEST(MessageBoxEndCodes, OkGivesOneAndEveryWayOfCancellingGivesTwo)
 {
     Seen seen;
-    EXPECT_EQ(1, Show("ok", 2, seen, [](HWND d) { testui::ClickButton(d, IDOK); }));
-    EXPECT_EQ(2, Show("cancel", 2, seen, [](HWND d) { testui::ClickButton(d, IDCANCEL); }));
+    EXPECT_EQ(1, Show("ok", 2, seen, Ok));
+    EXPECT_EQ(2, Show("cancel", 2, seen, Cancel));
     EXPECT_EQ(2, Show("escape", 2, seen, testui::PressEscape));
     EXPECT_EQ(2, Show("escape, one button", 1, seen, testui::PressEscape));
     EXPECT_EQ(2, Show("close box", 1, seen, testui::CloseBox));
@@ -182,7 +188,7 @@ TEST(MessageBoxLayout, LongLineWidensTheBoxSymmetricallyAndMovesTheButtons)
     testui::TestParent owner;
     ::SetWindowPos(owner.Handle(), nullptr, 400, 250, 480, 360, SWP_NOZORDER);
     Seen s;
-    Show(kLongLine, 2, s, nullptr, owner.Handle());
+    Show(kLongLine, 2, s, Ok, owner.Handle());
     const int dx = s.longLineExtent + s.metrics.tmExternalLeading + 50 - base.textW;
     ASSERT_GT(dx, 0);
     EXPECT_EQ(base.textW + dx, Width(s.text));
@@ -194,40 +200,6 @@ TEST(MessageBoxLayout, LongLineWidensTheBoxSymmetricallyAndMovesTheButtons)
     EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2, (s.window.left + s.window.right) / 2, 1);
     EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2, (s.window.top + s.window.bottom) / 2, 1);
     EXPECT_TRUE(s.topmost);
-}
-
-TEST(MessageBoxLayout, GrowthArithmeticTruncatesHalvesAndNeverShrinks)
-{
-    RECT window{100, 100, 300, 200}, text{10, 10, 110, 50};
-    msgbox::GrowToFit(SIZE{55, 30}, window, text);  // dx = 55 + 50 - 100 = 5
-    EXPECT_EQ(115, text.right);
-    EXPECT_EQ(98, window.left);
-    EXPECT_EQ(302, window.right);
-    EXPECT_EQ(50, text.bottom) << "a shorter text keeps the template height";
-    EXPECT_EQ(100, window.top);
-
-    RECT smallWindow{0, 0, 200, 100}, smallText{0, 0, 100, 40};
-    msgbox::GrowToFit(SIZE{10, 45}, smallWindow, smallText);  // dy = 5
-    EXPECT_EQ(100, smallText.right);
-    EXPECT_EQ(45, smallText.bottom);
-    EXPECT_EQ(-2, smallWindow.top);
-    EXPECT_EQ(102, smallWindow.bottom);
-}
-
-TEST(MessageBoxLayout, ButtonQuartersUseIntegerDivision)
-{
-    RECT ok{}, cancel{};
-    msgbox::PlaceButtons(301, 150, false, ok, cancel);
-    EXPECT_EQ((RECT{27, 118, 123, 144}.left), ok.left);
-    EXPECT_EQ(123, ok.right);
-    EXPECT_EQ(225 - 48, cancel.left);  // (3 * 301) / 4 = 225
-    EXPECT_EQ(225 + 48, cancel.right);
-    msgbox::PlaceButtons(301, 150, true, ok, cancel);
-    EXPECT_EQ(102, ok.left);
-    EXPECT_EQ(198, ok.right);
-    EXPECT_EQ(118, ok.top);
-    EXPECT_EQ(144, ok.bottom);
-    EXPECT_EQ(20, msgbox::PictureTop(146));
 }
 
 TEST(MessageBoxStyles, OneButtonHidesCancelAndOnlySkinnedStyleSkinsIt)
@@ -251,41 +223,21 @@ TEST(MessageBoxStyles, OneButtonHidesCancelAndOnlySkinnedStyleSkinsIt)
 TEST(MessageBoxTexts, ErrorBoxAppendsTheCodeAndOwnCaptionsReplaceTheTemplates)
 {
     Seen s;
-    ModalDriver driver([&](HWND dialog) {
-        s = Look(dialog);
-        testui::ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(1, outPutInfoErr(IDS_ERR_DELETE, -1, IDS_MANAGER_CAPTION, nullptr));
+    EXPECT_EQ(1, Answer(s, [] { return outPutInfoErr(IDS_ERR_DELETE, -1, IDS_MANAGER_CAPTION, nullptr); }));
     EXPECT_EQ(Str(IDS_ERR_DELETE) + ":-1", s.message);
     EXPECT_EQ(Str(IDS_MANAGER_CAPTION), s.caption);
 
-    ModalDriver second([&](HWND dialog) {
-        s = Look(dialog);
-        testui::ClickButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(2, MessageBoxSkin2("text", "title", 2, nullptr, "Yes", "No"));
+    EXPECT_EQ(2, Answer(s, [] { return MessageBoxSkin2("text", "title", 2, nullptr, "Yes", "No"); }, Cancel));
     EXPECT_EQ("Yes", s.okText);
     EXPECT_EQ("No", s.cancelText);
     EXPECT_EQ("title", s.caption);
 
-    ModalDriver third([&](HWND dialog) {
-        s = Look(dialog);
-        testui::ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(1, MessageBoxSkin2("text", "title", 0, nullptr, "", "No"));
+    EXPECT_EQ(1, Answer(s, [] { return MessageBoxSkin2("text", "title", 0, nullptr, "", "No"); }));
     EXPECT_NE("No", s.cancelText) << "a plain Cancel keeps its template caption";
     EXPECT_FALSE(s.okText.empty());
-}
 
-TEST(MessageBoxTexts, NullTextsShowAnEmptyBox)
-{
-    Seen s;
-    ModalDriver driver([&](HWND dialog) {
-        s = Look(dialog);
-        testui::ClickButton(dialog, IDOK);
-    });
-    EXPECT_EQ(1, MessageBoxSkin(nullptr, nullptr, 1, nullptr));
-    EXPECT_EQ("", s.message);
+    EXPECT_EQ(1, Answer(s, [] { return MessageBoxSkin(nullptr, nullptr, 1, nullptr); }));
+    EXPECT_EQ("", s.message) << "null texts show an empty box";
     EXPECT_EQ("", s.caption);
 }
 
