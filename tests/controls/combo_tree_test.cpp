@@ -37,9 +37,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(parent.IsWindow());
+        ASSERT_TRUE(box.SetCheckMode(CheckMode()));
         ASSERT_TRUE(box.Create(RECT{20, 20, 200, 42}, parent.Handle(), kBoxId));
-        ASSERT_NE(nullptr, box.TreeWindow());
+        ASSERT_NE(nullptr, box.TreeWindow()) << "the check images are missing from the resource library";
     }
+    virtual bool CheckMode() const { return false; }
     void TearDown() override { box.CloseUp(false); }
 
     // a
@@ -354,13 +356,12 @@ TEST_F(ComboTreeTest, TheFieldTakesNoTypingNorPaste)
 
 namespace {
 
-class CheckModeTest : public ::testing::Test {
+class CheckModeTest : public ComboTreeTest {
 protected:
+    bool CheckMode() const override { return true; }
     void SetUp() override
     {
-        ASSERT_TRUE(box.SetCheckMode(true));
-        ASSERT_TRUE(box.Create(RECT{20, 20, 200, 42}, parent.Handle(), kBoxId));
-        ASSERT_NE(nullptr, box.TreeWindow()) << "the check images are missing from the resource library";
+        ComboTreeTest::SetUp();
         // p ├ c1
         //   └ c2 └ c2a
         //         └ c2b
@@ -376,8 +377,6 @@ protected:
         return {box.GetCheck(p), box.GetCheck(c1), box.GetCheck(c2), box.GetCheck(c2a), box.GetCheck(c2b)};
     }
 
-    testui::TestParent parent;
-    CComboTree box;
     HTREEITEM p = nullptr, c1 = nullptr, c2 = nullptr, c2a = nullptr, c2b = nullptr;
 };
 

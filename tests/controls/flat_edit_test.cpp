@@ -52,27 +52,6 @@ protected:
 
 }  // namespace
 
-TEST(FlatEditColours, EachStateHasItsPairOfColours)
-{
-    const COLORREF content = RGB(1, 2, 3);
-    const struct {
-        bool focused, hover, inert;
-        COLORREF outer, inner;
-    } table[] = {
-        {false, false, false, CFlatEdit::kOuter, CFlatEdit::kInner},
-        {true, false, false, CFlatEdit::kOuterFocused, CFlatEdit::kInner},
-        {false, true, false, CFlatEdit::kOuter, CFlatEdit::kInnerHover},
-        {true, true, false, CFlatEdit::kOuterFocused, CFlatEdit::kInnerHover},
-        {false, false, true, CFlatEdit::kOuter, content},
-        {true, true, true, CFlatEdit::kOuter, content},
-    };
-    for (const auto& row : table) {
-        const auto colours = CFlatEdit::ChooseColours(row.focused, row.hover, row.inert, content);
-        EXPECT_EQ(row.outer, colours.outer) << row.focused << row.hover << row.inert;
-        EXPECT_EQ(row.inner, colours.inner) << row.focused << row.hover << row.inert;
-    }
-}
-
 TEST_F(FlatEditTest, FrameFollowsFocusAndThePointer)
 {
     FramePixels seen = ReadFrame(edit);

@@ -18,6 +18,7 @@
 namespace {
 
 using Texts = std::vector<std::string>;
+using testui::ResourceText;
 
 CComboTree* ChooserOf(HWND dialog, int id)
 {
@@ -98,9 +99,9 @@ TEST_F(GroupDialogTest, EmptyNameGets510AndTheDialogStaysOpen)
     const FriendGroup before = record;
     testui::OkRun run([](HWND d) { Type(d, IDC_GROUP_NAME, ""); });
     EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceString(IDS_ERR_GROUP_NAME_EMPTY)}), run.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_ERR_GROUP_NAME_EMPTY)}), run.BoxTexts());
     ASSERT_EQ(1u, run.Boxes().size());
-    EXPECT_EQ(ResourceString(IDS_MANAGER_CAPTION), run.Boxes()[0].caption);
+    EXPECT_EQ(ResourceText(IDS_MANAGER_CAPTION), run.Boxes()[0].caption);
     EXPECT_TRUE(run.StayedOpen());
     EXPECT_TRUE(SameGroup(before, record));
 }
@@ -114,7 +115,7 @@ TEST_F(GroupDialogTest, NameOfAnotherGroupUnderTheChosenParentGets511AndTheRecor
         Type(d, IDC_GROUP_NAME, "市场部");
     });
     EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceString(IDS_ERR_GROUP_NAME_EXISTS)}), run.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_ERR_GROUP_NAME_EXISTS)}), run.BoxTexts());
     EXPECT_TRUE(run.StayedOpen());
     EXPECT_TRUE(SameGroup(before, record)) << "a refused OK changed the caller's record";
 }
@@ -147,7 +148,7 @@ TEST_F(GroupDialogTest, ChoosingTheGroupItselfAsParentShowsBothMessages)
     const FriendGroup before = record;
     testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 0); });
     EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
-    EXPECT_EQ((Texts{groupdlg::kOwnParentText, ResourceString(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
+    EXPECT_EQ((Texts{groupdlg::kOwnParentText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
     ASSERT_EQ(2u, run.Boxes().size());
     EXPECT_EQ(groupdlg::kGroupCaption, run.Boxes()[0].caption);
     EXPECT_TRUE(run.StayedOpen());
@@ -159,7 +160,7 @@ TEST_F(GroupDialogTest, ChoosingOneOfItsOwnSubgroupsIsRefusedLikeItself)
     FriendGroup record = book.Group(0);
     testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 4); });
     EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
-    EXPECT_EQ((Texts{groupdlg::kUnderItselfText, ResourceString(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
+    EXPECT_EQ((Texts{groupdlg::kUnderItselfText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
     EXPECT_TRUE(run.StayedOpen());
     EXPECT_EQ(-1, record.fatherID);
 }
@@ -228,8 +229,8 @@ TEST_F(GroupDialogTest, LayoutTitleAndChooserContents)
     EXPECT_TRUE(::EqualRect(&name, &groupdlg::kNameRect));
     EXPECT_TRUE(::EqualRect(&ok, &groupdlg::kOkRect));
     EXPECT_TRUE(::EqualRect(&cancel, &groupdlg::kCancelRect));
-    EXPECT_EQ(ResourceString(IDS_GROUPDLG_TITLE_EDIT), title);
-    const std::string root = ResourceString(IDS_ADDRESS_BOOK_ROOT);
+    EXPECT_EQ(ResourceText(IDS_GROUPDLG_TITLE_EDIT), title);
+    const std::string root = ResourceText(IDS_ADDRESS_BOOK_ROOT);
     EXPECT_EQ((std::vector<std::string>{root + " =-1", root + "/同事 =0", root + "/同事/市场部 =1",
                                         root + "/同事/市场部/华东区 =4", root + "/家人 =2", root + "/同学 =5"}),
               paths);
@@ -258,7 +259,7 @@ TEST_F(ContactDialogTest, NumbersThatAreNotTenDigitsGet852)
         FriendInfo record = NewRecord();
         testui::OkRun run([&](HWND d) { Type(d, IDC_CONTACT_NUMBER, number); });
         EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode)) << number;
-        EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_FORMAT)}), run.BoxTexts()) << number;
+        EXPECT_EQ((Texts{ResourceText(IDS_ERR_NUMBER_FORMAT)}), run.BoxTexts()) << number;
         EXPECT_TRUE(run.StayedOpen()) << number;
         EXPECT_EQ("", dialogs::FieldText(record.mirrun)) << number;
     }
@@ -283,13 +284,13 @@ TEST_F(ContactDialogTest, AnotherContactsNumberGets508InBothModes)
     FriendInfo record = NewRecord();
     testui::OkRun add([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
     EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), add.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_ERR_NUMBER_EXISTS)}), add.BoxTexts());
     EXPECT_TRUE(add.StayedOpen());
 
     FriendInfo edited = book.Contact("0571880001");
     testui::OkRun edit([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
     EXPECT_EQ(IDCANCEL, Run(&edited, dialogs::kEditMode));
-    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), edit.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_ERR_NUMBER_EXISTS)}), edit.BoxTexts());
     EXPECT_EQ("0571880001", dialogs::FieldText(edited.mirrun));
 }
 
@@ -322,7 +323,7 @@ TEST_F(ContactDialogTest, RootGroupIsRefusedAfterTheNumberChecks)
         Choose(d, IDC_CONTACT_GROUP, -1);
     });
     Run(&record, dialogs::kAddMode);
-    EXPECT_EQ((Texts{ResourceString(IDS_ERR_NUMBER_EXISTS)}), both.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_ERR_NUMBER_EXISTS)}), both.BoxTexts());
 }
 
 TEST_F(ContactDialogTest, WithoutACacheText1IsShownAndTheContactIsAccepted)
@@ -331,7 +332,7 @@ TEST_F(ContactDialogTest, WithoutACacheText1IsShownAndTheContactIsAccepted)
     FriendInfo record = NewRecord();
     testui::OkRun run([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880001"); });
     EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceString(IDS_NOT_INITIALISED)}), run.BoxTexts());
+    EXPECT_EQ((Texts{ResourceText(IDS_NOT_INITIALISED)}), run.BoxTexts());
     EXPECT_FALSE(run.StayedOpen());
     EXPECT_EQ("0571880001", dialogs::FieldText(record.mirrun));
     EXPECT_EQ(PELMO_GROUP_NONE, record.groupID) << "no chooser item, so the group stays";
@@ -388,8 +389,8 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
     EXPECT_EQ(17, ok.left);
     EXPECT_EQ(client.bottom - 32, ok.top) << "the buttons stand in the band";
     EXPECT_LE(number.right, client.right) << "the number runs off the dialog";
-    EXPECT_EQ(ResourceString(IDS_CONTACTDLG_NUMBER_PROMPT), prompt);
-    EXPECT_EQ(ResourceString(IDS_CONTACTDLG_TITLE_ADD), title);
+    EXPECT_EQ(ResourceText(IDS_CONTACTDLG_NUMBER_PROMPT), prompt);
+    EXPECT_EQ(ResourceText(IDS_CONTACTDLG_TITLE_ADD), title);
     EXPECT_EQ("李四", dialogs::FieldText(record.name));
     EXPECT_EQ("中国", dialogs::FieldText(record.country));
     EXPECT_EQ(2, record.gender);
@@ -518,7 +519,7 @@ TEST_F(ContactDialogTest, TypedNumberWithALetterGets852AndEscapeThenCancels)
         {300, [](HWND) { Press(VK_ESCAPE); }},
     });
     const INT_PTR result = RunByKeys(4000, [&] { return Run(&record, dialogs::kAddMode); });
-    EXPECT_EQ(ResourceString(IDS_ERR_NUMBER_FORMAT), boxText);
+    EXPECT_EQ(ResourceText(IDS_ERR_NUMBER_FORMAT), boxText);
     EXPECT_EQ(IDCANCEL, result);
     EXPECT_EQ("", dialogs::FieldText(record.mirrun));
 }

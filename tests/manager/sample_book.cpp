@@ -27,13 +27,6 @@ FriendInfo MakeContact(int id, const char* number, int group)
     return f;
 }
 
-std::string ResourceString(unsigned id)
-{
-    char buffer[255] = {};
-    getGlobalStr(id, buffer, sizeof buffer);
-    return buffer;
-}
-
 SampleBook::SampleBook() : m_cache(NewFriendCache())
 {
     const FriendGroup groups[] = {MakeGroup(0, "同事", -1),      MakeGroup(1, "市场部", 0), MakeGroup(2, "家人", -1),

@@ -31,4 +31,3 @@ private:
 
 FriendGroup MakeGroup(int id, const char* name, int father);
 FriendInfo MakeContact(int id, const char* number, int group);
-std::string ResourceString(unsigned id);

@@ -15,13 +15,6 @@ namespace {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
-std::string Str(unsigned id)
-{
-    char buffer[255] = {};
-    getGlobalStr(id, buffer, sizeof buffer);
-    return buffer;
-}
-
 // What one look at an open box saw.
 struct Seen {
     RECT window{}, client{}, text{}, ok{}, cancel{};
@@ -224,8 +217,8 @@ TEST(MessageBoxTexts, ErrorBoxAppendsTheCodeAndOwnCaptionsReplaceTheTemplates)
 {
     Seen s;
     EXPECT_EQ(1, Answer(s, [] { return outPutInfoErr(IDS_ERR_DELETE, -1, IDS_MANAGER_CAPTION, nullptr); }));
-    EXPECT_EQ(Str(IDS_ERR_DELETE) + ":-1", s.message);
-    EXPECT_EQ(Str(IDS_MANAGER_CAPTION), s.caption);
+    EXPECT_EQ(testui::ResourceText(IDS_ERR_DELETE) + ":-1", s.message);
+    EXPECT_EQ(testui::ResourceText(IDS_MANAGER_CAPTION), s.caption);
 
     EXPECT_EQ(2, Answer(s, [] { return MessageBoxSkin2("text", "title", 2, nullptr, "Yes", "No"); }, Cancel));
     EXPECT_EQ("Yes", s.okText);

@@ -2,26 +2,18 @@
 #include "module/module_state.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
+#include "support/ui_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-namespace {
-
-std::string FullString(unsigned id)
-{
-    char buffer[255] = {};
-    getGlobalStr(id, buffer, sizeof buffer);
-    return buffer;
-}
-
-}  // namespace
+using testui::ResourceText;
 
 TEST(ResourceStrings, ShortBufferGetsSizeLessOneCharactersAndTerminator)
 {
-    const std::string url = FullString(IDS_SITE_URL);
+    const std::string url = ResourceText(IDS_SITE_URL);
     ASSERT_GT(url.size(), 10u);
     char buffer[10];
     std::memset(buffer, 'x', sizeof buffer);
@@ -31,7 +23,7 @@ TEST(ResourceStrings, ShortBufferGetsSizeLessOneCharactersAndTerminator)
 
 TEST(ResourceStrings, LongChineseStringIsCutInsideTheBufferWithoutSplittingACharacter)
 {
-    const std::string full = FullString(IDS_ASK_DELETE_GROUP_CONTACTS);
+    const std::string full = ResourceText(IDS_ASK_DELETE_GROUP_CONTACTS);
     ASSERT_GT(full.size(), 60u);
     char buffer[60];
     std::memset(buffer, 'x', sizeof buffer);
@@ -59,7 +51,7 @@ TEST(ResourceData, StringTableTypeGivesAnOwnedBufferOnlyWhenTheBlockExists)
     // ids 0..15, so string 1 comes back; block 3 (ids 32..47) is empty.
     auto* text = static_cast<char*>(getGlobalRes(1, 6));
     ASSERT_NE(nullptr, text);
-    EXPECT_EQ(FullString(1), std::string(text));
+    EXPECT_EQ(ResourceText(1), std::string(text));
     EXPECT_EQ(255u, ::HeapSize(::GetProcessHeap(), 0, text));
     EXPECT_EQ('\0', text[254]);
     ::HeapFree(::GetProcessHeap(), 0, text);
@@ -114,13 +106,13 @@ TEST(Regions, TableListsEveryRegionInOrderAndEndsWithZero)
 TEST(Regions, LookUpByExactNameFindsTheFirstOfTwoRegionsSharingAPrefix)
 {
     const RegionEntry* table = getRegionNum();
-    EXPECT_EQ(&table[5], getNumFromRegion(FullString(563).c_str()));
-    EXPECT_EQ(&table[6], getNumFromRegion(FullString(564).c_str()));
-    EXPECT_EQ(&table[0], getNumFromRegion(FullString(558).c_str()));
+    EXPECT_EQ(&table[5], getNumFromRegion(ResourceText(563).c_str()));
+    EXPECT_EQ(&table[6], getNumFromRegion(ResourceText(564).c_str()));
+    EXPECT_EQ(&table[0], getNumFromRegion(ResourceText(558).c_str()));
 
     EXPECT_EQ(nullptr, getNumFromRegion(nullptr));
     EXPECT_EQ(nullptr, getNumFromRegion(""));
-    EXPECT_EQ(nullptr, getNumFromRegion((FullString(563) + " ").c_str()));
+    EXPECT_EQ(nullptr, getNumFromRegion((ResourceText(563) + " ").c_str()));
     EXPECT_EQ(nullptr, getNumFromRegion("0086")) << "a prefix is not a name";
 }
 

@@ -1,5 +1,7 @@
 #include "support/ui_driver.h"
 
+#include "pelmo.h"
+
 #include <map>
 
 namespace testui {
@@ -162,6 +164,13 @@ std::string WindowText(HWND hwnd)
     char text[1024] = {};
     ::GetWindowTextA(hwnd, text, sizeof text);
     return text;
+}
+
+std::string ResourceText(unsigned id)
+{
+    char buffer[255] = {};
+    getGlobalStr(id, buffer, sizeof buffer);
+    return buffer;
 }
 
 RECT ClientRectOf(HWND child)

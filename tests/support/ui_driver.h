@@ -50,6 +50,7 @@ void Keys(std::initializer_list<std::pair<WORD, bool>> strokes);  // (key, down)
 void Press(WORD key);
 
 std::string WindowText(HWND hwnd);
+std::string ResourceText(unsigned id);  // from grell.dll, "" when missing
 RECT ClientRectOf(HWND child);  // child rectangle in its parent's client coordinates
 
 // A framework top-level window for tests to parent controls to; it records
