@@ -1,5 +1,6 @@
 // CSkinButton: placement, states, clicks and drawing.
 #include "controls/skin_button.h"
+#include "framework/Gdi.h"
 #include "support/ui_driver.h"
 
 #include <commctrl.h>
@@ -28,18 +29,13 @@ std::string Show(const RECT& r)
 // A solid picture with the transparent colour in its top-left pixel.
 HBITMAP MakePicture(COLORREF colour, int size = 10)
 {
-    HDC screen = ::GetDC(nullptr);
+    ClientDC screen(nullptr);
     HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size, size);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    RECT all{0, 0, size, size};
-    ::FillRect(dc, &all, brush);
+    MemoryDC dc(screen);
+    SelectScope select(dc, bitmap);
+    const RECT all{0, 0, size, size};
+    ::FillRect(dc, &all, Brush(::CreateSolidBrush(colour)));
     ::SetPixel(dc, 0, 0, kKey);
-    ::DeleteObject(brush);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
     return bitmap;
 }
 
@@ -59,25 +55,13 @@ struct Fixture {
     // Draws the button into a bitmap the way its parent would ask it to.
     COLORREF PixelAfterDrawing(UINT itemState, int x, int y)
     {
-        HDC screen = ::GetDC(nullptr);
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP canvas = ::CreateCompatibleBitmap(screen, 60, 30);
-        HGDIOBJ old = ::SelectObject(dc, canvas);
-        DRAWITEMSTRUCT dis{};
-        dis.CtlType = ODT_BUTTON;
-        dis.CtlID = 101;
-        dis.itemAction = ODA_DRAWENTIRE;
-        dis.itemState = itemState;
-        dis.hwndItem = hwnd;
-        dis.hDC = dc;
-        dis.rcItem = RECT{0, 0, 60, 30};
+        ClientDC screen(nullptr);
+        MemoryDC dc(screen);
+        Bitmap canvas(::CreateCompatibleBitmap(screen, 60, 30));
+        SelectScope select(dc, canvas);
+        DRAWITEMSTRUCT dis{ODT_BUTTON, 101, 0, ODA_DRAWENTIRE, itemState, hwnd, dc, RECT{0, 0, 60, 30}, 0};
         ::SendMessageA(parent.Handle(), WM_DRAWITEM, 101, reinterpret_cast<LPARAM>(&dis));
-        const COLORREF pixel = ::GetPixel(dc, x, y);
-        ::SelectObject(dc, old);
-        ::DeleteObject(canvas);
-        ::DeleteDC(dc);
-        ::ReleaseDC(nullptr, screen);
-        return pixel;
+        return ::GetPixel(dc, x, y);
     }
 
     // A green background and pictures laid over it from the top-left corner.

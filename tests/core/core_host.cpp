@@ -20,20 +20,9 @@ std::vector<std::string> g_systemMessages;
 void RecordInfoBox(unsigned text, unsigned caption) { g_infoBoxes.emplace_back(text, caption); }
 void RecordSystemMessage(const char* text) { g_systemMessages.emplace_back(text ? text : ""); }
 
-const char kNotifyClass[] = "PelmoCoreTestNotify";
-
+// A message-only window: the notices posted to it wait in the queue.
 HWND MakeNotifyWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = ::DefWindowProcA;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = kNotifyClass;
-        ::RegisterClassA(&wc);
-        registered = true;
-    }
-    return ::CreateWindowExA(0, kNotifyClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleA(nullptr),
-                             nullptr);
+    return ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 } // namespace
 

@@ -249,15 +249,6 @@ TEST_F(RecordsetTest, ATableWithoutTheBoundColumnsFailsToOpen) {
     EXPECT_FALSE(rs.IsOpen());
 }
 
-TEST_F(RecordsetTest, TextLiteralsCannotBeEndedByAQuoteInTheValue) {
-    scratch.Exec("insert into tab_group values (1, 'me', 'A', 7)");
-    GroupSet rs(&db);
-    std::string sql = "select * from tab_group where userMirrun=" + SqlTextLiteral("x' or '1'='1") + " and fatherID=7";
-    rs.Open(CRecordset::snapshot, sql.c_str());
-    EXPECT_TRUE(rs.IsEOF());
-    EXPECT_EQ("'it''s'", SqlTextLiteral("it's"));
-}
-
 TEST_F(RecordsetTest, TransactionsCommitOrRollBackTogether) {
     ASSERT_TRUE(db.BeginTrans());
     db.ExecuteSQL("insert into tab_group values (1, 'me', 'A', -1)");

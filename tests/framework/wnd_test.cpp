@@ -74,15 +74,7 @@ protected:
     }
 };
 
-void ExpectLog(const std::vector<std::string>& expected, const std::vector<std::string>& actual)
-{
-    std::string e, a;
-    for (auto& s : expected)
-        e += s + "\n";
-    for (auto& s : actual)
-        a += s + "\n";
-    EXPECT_EQ(e, a);
-}
+using Log = std::vector<std::string>;
 
 }  // namespace
 
@@ -94,7 +86,7 @@ TEST(WindowObject, SelfDeletingWindowDetachesBeforeItDeletesItself)
     HWND hwnd = wnd->GetSafeHwnd();
     EXPECT_EQ(wnd, CWnd::FromHandle(hwnd));
     ::DestroyWindow(hwnd);
-    ExpectLog({"WM_NCDESTROY object=attached", "PostNcDestroy hwnd=null", "destructor"}, log);
+    EXPECT_EQ((Log{"WM_NCDESTROY object=attached", "PostNcDestroy hwnd=null", "destructor"}), log);
     EXPECT_EQ(nullptr, CWnd::FromHandle(hwnd));
 }
 
@@ -108,7 +100,7 @@ TEST(WindowObject, ObjectDestroyedFirstTakesItsWindowWithIt)
         hwnd = wnd.GetSafeHwnd();
     }
     EXPECT_FALSE(::IsWindow(hwnd));
-    ExpectLog({"destructor"}, log) ;
+    EXPECT_EQ((Log{"destructor"}), log);
 }
 
 TEST(WindowObject, CurrentMessageIsRestoredAfterANestedSend)
@@ -117,7 +109,7 @@ TEST(WindowObject, CurrentMessageIsRestoredAfterANestedSend)
     Recorder wnd(log);
     ASSERT_TRUE(wnd.Create());
     EXPECT_EQ(11, wnd.SendMessage(WM_USER + 1));
-    ExpectLog({"outer 1", "inner 2", "outer 1"}, log);
+    EXPECT_EQ((Log{"outer 1", "inner 2", "outer 1"}), log);
 }
 
 TEST(Subclassing, AttachedControlKeepsWorkingAndGetsItsProcedureBack)

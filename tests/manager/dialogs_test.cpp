@@ -78,6 +78,14 @@ bool SameGroup(const FriendGroup& a, const FriendGroup& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// OK was refused with `texts` in message boxes and the dialog stayed open.
+void ExpectRefused(const testui::OkRun& run, INT_PTR result, const Texts& texts)
+{
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(texts, run.BoxTexts());
+    EXPECT_TRUE(run.StayedOpen());
+}
+
 class GroupDialogTest : public ::testing::Test {
 protected:
     INT_PTR Run(FriendGroup* record, int mode, FriendCache* cache)
@@ -98,11 +106,9 @@ TEST_F(GroupDialogTest, EmptyNameGets510AndTheDialogStaysOpen)
     FriendGroup record = MakeGroup(0, "", -1);
     const FriendGroup before = record;
     testui::OkRun run([](HWND d) { Type(d, IDC_GROUP_NAME, ""); });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceText(IDS_ERR_GROUP_NAME_EMPTY)}), run.BoxTexts());
+    ExpectRefused(run, Run(&record, dialogs::kAddMode), {ResourceText(IDS_ERR_GROUP_NAME_EMPTY)});
     ASSERT_EQ(1u, run.Boxes().size());
     EXPECT_EQ(ResourceText(IDS_MANAGER_CAPTION), run.Boxes()[0].caption);
-    EXPECT_TRUE(run.StayedOpen());
     EXPECT_TRUE(SameGroup(before, record));
 }
 
@@ -114,9 +120,7 @@ TEST_F(GroupDialogTest, NameOfAnotherGroupUnderTheChosenParentGets511AndTheRecor
         Choose(d, IDC_GROUP_PARENT, 0);
         Type(d, IDC_GROUP_NAME, "市场部");
     });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceText(IDS_ERR_GROUP_NAME_EXISTS)}), run.BoxTexts());
-    EXPECT_TRUE(run.StayedOpen());
+    ExpectRefused(run, Run(&record, dialogs::kAddMode), {ResourceText(IDS_ERR_GROUP_NAME_EXISTS)});
     EXPECT_TRUE(SameGroup(before, record)) << "a refused OK changed the caller's record";
 }
 
@@ -147,11 +151,10 @@ TEST_F(GroupDialogTest, ChoosingTheGroupItselfAsParentShowsBothMessages)
     FriendGroup record = book.Group(0);
     const FriendGroup before = record;
     testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 0); });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
-    EXPECT_EQ((Texts{groupdlg::kOwnParentText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
+    ExpectRefused(run, Run(&record, dialogs::kEditMode),
+                  {groupdlg::kOwnParentText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)});
     ASSERT_EQ(2u, run.Boxes().size());
     EXPECT_EQ(groupdlg::kGroupCaption, run.Boxes()[0].caption);
-    EXPECT_TRUE(run.StayedOpen());
     EXPECT_TRUE(SameGroup(before, record));
 }
 
@@ -159,9 +162,8 @@ TEST_F(GroupDialogTest, ChoosingOneOfItsOwnSubgroupsIsRefusedLikeItself)
 {
     FriendGroup record = book.Group(0);
     testui::OkRun run([](HWND d) { Choose(d, IDC_GROUP_PARENT, 4); });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kEditMode));
-    EXPECT_EQ((Texts{groupdlg::kUnderItselfText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)}), run.BoxTexts());
-    EXPECT_TRUE(run.StayedOpen());
+    ExpectRefused(run, Run(&record, dialogs::kEditMode),
+                  {groupdlg::kUnderItselfText, ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT)});
     EXPECT_EQ(-1, record.fatherID);
 }
 
@@ -283,9 +285,7 @@ TEST_F(ContactDialogTest, AnotherContactsNumberGets508InBothModes)
 {
     FriendInfo record = NewRecord();
     testui::OkRun add([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{ResourceText(IDS_ERR_NUMBER_EXISTS)}), add.BoxTexts());
-    EXPECT_TRUE(add.StayedOpen());
+    ExpectRefused(add, Run(&record, dialogs::kAddMode), {ResourceText(IDS_ERR_NUMBER_EXISTS)});
 
     FriendInfo edited = book.Contact("0571880001");
     testui::OkRun edit([](HWND d) { Type(d, IDC_CONTACT_NUMBER, "0571880002"); });
@@ -311,11 +311,9 @@ TEST_F(ContactDialogTest, RootGroupIsRefusedAfterTheNumberChecks)
         Type(d, IDC_CONTACT_NUMBER, "0571889999");
         Choose(d, IDC_CONTACT_GROUP, -1);
     });
-    EXPECT_EQ(IDCANCEL, Run(&record, dialogs::kAddMode));
-    EXPECT_EQ((Texts{contactdlg::kRootChosenText}), run.BoxTexts());
+    ExpectRefused(run, Run(&record, dialogs::kAddMode), {contactdlg::kRootChosenText});
     ASSERT_EQ(1u, run.Boxes().size());
     EXPECT_EQ("", run.Boxes()[0].caption);
-    EXPECT_TRUE(run.StayedOpen());
 
     // A duplicate number is reported first, the root not at all.
     testui::OkRun both([](HWND d) {
