@@ -12,6 +12,15 @@ struct FramePixels {
     COLORREF inner;
 };
 
+// A pixel of the window as drawn, frame included.
+COLORREF PixelAt(HWND window, int x, int y)
+{
+    HDC dc = ::GetWindowDC(window);
+    const COLORREF pixel = ::GetPixel(dc, x, y);
+    ::ReleaseDC(window, dc);
+    return pixel;
+}
+
 // The frame as drawn: the outer line at the top-left corner, the inner line
 // one pixel in, both read half-way along the top edge.
 FramePixels ReadFrame(HWND edit)
@@ -19,10 +28,7 @@ FramePixels ReadFrame(HWND edit)
     RECT r{};
     ::GetWindowRect(edit, &r);
     const int midX = (r.right - r.left) / 2;
-    HDC dc = ::GetWindowDC(edit);
-    FramePixels pixels{::GetPixel(dc, midX, 0), ::GetPixel(dc, midX, 1)};
-    ::ReleaseDC(edit, dc);
-    return pixels;
+    return {PixelAt(edit, midX, 0), PixelAt(edit, midX, 1)};
 }
 
 class FlatEditTest : public ::testing::Test {
@@ -89,9 +95,7 @@ TEST_F(FlatEditTest, ReadOnlyBoxDrawsItsInnerLineInItsOwnFaceColour)
     edit.SendMessage(EM_SETREADONLY, TRUE);
     ::SetFocus(edit);
     ::RedrawWindow(edit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    HDC dc = ::GetWindowDC(edit);
-    const COLORREF face = ::GetPixel(dc, 2, 2);
-    ::ReleaseDC(edit, dc);
+    const COLORREF face = PixelAt(edit, 2, 2);
     const FramePixels seen = ReadFrame(edit);
     EXPECT_EQ(CFlatEdit::kOuter, seen.outer) << "a read-only box keeps the plain outer colour";
     EXPECT_EQ(face, seen.inner);
@@ -104,12 +108,8 @@ TEST_F(FlatEditTest, InnerLineBesideAScrollBarTakesTheFaceColour)
     ASSERT_TRUE(memo.SubclassWindow(MakeEdit(ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, 140)));
     ::RedrawWindow(memo, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     RECT r = memo.GetWindowRect();
-    HDC dc = ::GetWindowDC(memo);
-    const COLORREF right = ::GetPixel(dc, r.right - r.left - 2, (r.bottom - r.top) / 2);
-    const COLORREF left = ::GetPixel(dc, 1, (r.bottom - r.top) / 2);
-    ::ReleaseDC(memo, dc);
-    EXPECT_EQ(::GetSysColor(COLOR_3DFACE), right);
-    EXPECT_EQ(CFlatEdit::kInner, left);
+    EXPECT_EQ(::GetSysColor(COLOR_3DFACE), PixelAt(memo, r.right - r.left - 2, (r.bottom - r.top) / 2));
+    EXPECT_EQ(CFlatEdit::kInner, PixelAt(memo, 1, (r.bottom - r.top) / 2));
 }
 
 TEST_F(FlatEditTest, BoxWithoutBorderGetsNoFrame)
