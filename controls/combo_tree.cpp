@@ -1,4 +1,5 @@
 #include "controls/combo_tree.h"
+#include "controls/tree_items.h"
 
 #include "module/module_state.h"
 
@@ -11,7 +12,6 @@ const char kCheckBitmap[] = "COMBOTREECHECKS";
 constexpr int kCheckImageWidth = 13;
 constexpr COLORREF kCheckMaskColour = RGB(255, 255, 255);
 constexpr int kTextIndent = 3;  // left margin of the text field's text
-constexpr size_t kItemTextMax = 512;
 
 // The message shown when check mode cannot get its images; it names the
 // bitmap the program has to add.
@@ -101,16 +101,7 @@ HTREEITEM CComboTreeDropTree::InsertItem(const std::string& text, HTREEITEM pare
 
 std::string CComboTreeDropTree::GetItemText(HTREEITEM item) const
 {
-    if (!m_hWnd || !item)
-        return {};
-    char buffer[kItemTextMax] = {};
-    TVITEMA tvi{};
-    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
-    tvi.hItem = item;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = sizeof buffer;
-    ::SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
-    return buffer;
+    return TreeItemText(m_hWnd, item);
 }
 
 std::vector<std::string> CComboTreeDropTree::Split(const std::string& path) const

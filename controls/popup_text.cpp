@@ -1,7 +1,7 @@
 #include "controls/popup_text.h"
+#include "controls/tree_items.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -212,26 +212,19 @@ bool CTreeItemTip::Install(HWND tree)
 
 RECT CTreeItemTip::LabelRect(HWND tree, HTREEITEM item, std::string* text)
 {
-    RECT rect{};
-    std::memcpy(&rect, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
-    if (!::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)))
+    RECT rect = TreeItemLabelRect(tree, item);
+    if (::IsRectEmpty(&rect))
         return RECT{};
-    char buffer[512] = {};
-    TVITEMA tvi{};
-    tvi.mask = TVIF_TEXT | TVIF_HANDLE;
-    tvi.hItem = item;
-    tvi.pszText = buffer;
-    tvi.cchTextMax = sizeof buffer;
-    ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
+    const std::string label = TreeItemText(tree, item);
     SIZE extent{};
     {
         ClientDC dc(tree);
         SelectScope font(dc, reinterpret_cast<HFONT>(::SendMessageA(tree, WM_GETFONT, 0, 0)));
-        ::GetTextExtentPoint32A(dc, buffer, static_cast<int>(std::strlen(buffer)), &extent);
+        ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &extent);
     }
     rect.right = std::max<LONG>(rect.right, rect.left + extent.cx + kLabelPadding);
     if (text)
-        *text = buffer;
+        *text = label;
     return rect;
 }
 

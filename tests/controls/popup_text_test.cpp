@@ -2,11 +2,11 @@
 // to the left when right-aligned, clicks that neither stay nor activate, and
 // the item tip on a tree control.
 #include "controls/popup_text.h"
+#include "controls/tree_items.h"
 #include "support/msg_sequence.h"
 #include "support/ui_driver.h"
 
 #include <gtest/gtest.h>
-#include <cstring>
 
 namespace {
 
@@ -186,10 +186,7 @@ protected:
     }
     RECT TextRect(HTREEITEM item)
     {
-        RECT text{};
-        std::memcpy(&text, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
-        ::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
-        return text;
+        return TreeItemLabelRect(tree, item);
     }
     // Moves the pointer onto an item's label, as the mouse would.
     void HoverOver(HTREEITEM item)
