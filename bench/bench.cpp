@@ -6,8 +6,10 @@
 //  - AddFriendRec per row (lowest-free-id walk plus one synced insert);
 //  - the cache's memory.
 #include "core/friend_db.h"
+#include "core/growable_array.h"
 #include "core/host_config.h"
 #include "core/records.h"
+#include "core/user_notice.h"
 #include "framework/data/database.h"
 #include "module/history_lib.h"
 #include "module/module_state.h"
@@ -135,11 +137,56 @@ void SetUpUser(const std::string& dir) {
     setConfInfo(TEMBRA_CONF_KEY, &config);
 }
 
+// Presence at scale: every contact's presence changed and read back, as a
+// host does when the network reports; per call, flat when lookups are.
+void PresenceTable(const std::string& dir) {
+    std::printf("\n| contacts | setFriendState us/call | getFriendState us/call | getFriendNickName us/call |"
+                " GetNeedFriendsInfo (all online) ms |\n");
+    std::printf("|---:|---:|---:|---:|---:|\n");
+    for (int contacts : {1000, 20000}) {
+        MakeBook(dir, contacts);
+        if (!iniFriends()) {
+            std::fprintf(stderr, "iniFriends failed at %d contacts\n", contacts);
+            return;
+        }
+        std::vector<std::string> numbers;
+        for (int i = 0; i < contacts; ++i) numbers.push_back(Number((i * 7919) % contacts));
+        const double n = contacts;
+        double set = Best(3, [&] {
+            for (const std::string& number : numbers) setFriendState(number.c_str(), 1);
+        });
+        volatile int sink = 0;
+        double get = Best(3, [&] {
+            for (const std::string& number : numbers) sink = sink + getFriendState(number.c_str());
+        });
+        char name[50];
+        double nick = Best(3, [&] {
+            for (const std::string& number : numbers) getFriendNickName(number.c_str(), name);
+        });
+        FriendCache list{};
+        list.friends.growBy = 1;  // the worst step a host can choose
+        double need = Best(3, [&] { GetNeedFriendsInfo(&list, 0, 1); });
+        ArrayRemoveAll(list.friends);
+        std::printf("| %d | %.2f | %.2f | %.2f | %.2f |\n", contacts, set / n * 1e6, get / n * 1e6, nick / n * 1e6,
+                    need * 1e3);
+        std::fflush(stdout);
+        releaseFriends();
+    }
+}
+
+class PrintedNotices : public UserNoticeSink {
+public:
+    void Show(const UserNotice& notice) override {
+        if (notice.kind == UserNotice::Kind::kSystem) std::fprintf(stderr, "message: %s\n", notice.text.c_str());
+    }
+};
+
 } // namespace
 
 int main() {
     module::Attach(::GetModuleHandleA(nullptr));
-    SetBoxHooks([](unsigned, unsigned) {}, [](const char* text) { std::fprintf(stderr, "message: %s\n", text); });
+    PrintedNotices notices;
+    SetUserNoticeSink(&notices);
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     std::string dir = std::string(temp) + "pelmo-bench";
@@ -198,6 +245,7 @@ int main() {
         std::fflush(stdout);
         releaseFriends();
     }
+    PresenceTable(dir);
     ::DeleteFileA((dir + "\\friend.mdb").c_str());
     ::RemoveDirectoryA(dir.c_str());
     module::Detach();

@@ -12,6 +12,8 @@ add_library(pelmo_data STATIC
   framework/data/recordset.cpp
   core/friend_recordsets.cpp
   core/records.cpp
+  core/text.cpp
+  core/user_notice.cpp
   core/growable_array.cpp
   core/friend_cache.cpp
   core/friend_db.cpp)

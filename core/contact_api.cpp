@@ -1,27 +1,36 @@
 // The exported contact API: the host builds and frees the contact cache,
 // lists contacts and online contacts, keeps their presence and adds the
 // contacts the network reports.
+//
+// Every export that may tell the user something holds a NoticeDeferral from
+// its first line: the boxes come after the work is done and the record is
+// written, so a host that calls back in from a box finds a finished state.
 #include "core/friend_cache.h"
 #include "core/friend_db.h"
 #include "core/growable_array.h"
 #include "core/host_config.h"
 #include "core/product.h"
+#include "core/provisioning.h"
 #include "core/records.h"
-#include "framework/Wnd.h"
-#include "module/module_state.h"
-#include "module/provisioning.h"
+#include "core/resource_text.h"
+#include "core/session_state.h"
+#include "core/user_notice.h"
 #include "pelmo.h"
 #include "string_ids.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr char kNotInitialised[] = "主程序未初始化！";
 constexpr char kDatabaseUnusable[] = "好友数据库文件无法打开，它已损坏或不是数据库：";
+constexpr char kDatabaseForeign[] = "好友数据库文件不是本程序的通讯录（缺少表或字段），未作任何改动：";
+constexpr char kDatabaseInUse[] = "好友数据库文件正被其他程序使用，请稍后再登录：";
+constexpr char kDatabaseNoAccess[] = "好友数据库文件无法读写：";
 constexpr char kDefaultText[] = "Default";
 constexpr WPARAM kNoticeBookChanged = 6;
 constexpr UINT WM_MANAGER_REFRESH = WM_USER + 0x66;
@@ -38,12 +47,6 @@ void DropCache(HostConfig& config) {
 void WriteSlot(char* slot, const char* number) {
     std::memset(slot, 0, PELMO_NUMBER_SLOT);
     std::memcpy(slot, number, strnlen(number, PELMO_NUMBER_SLOT));
-}
-
-std::string ResourceString(unsigned id, size_t size) {
-    std::vector<char> buffer(size + 1, '\0');
-    getGlobalStr(id, buffer.data(), static_cast<int>(size));
-    return buffer.data();
 }
 
 // A profile text of at most `extent` bytes, which need not end inside it.
@@ -63,12 +66,30 @@ template <size_t Extent, size_t Width> void CopyOptional(char (&profileField)[Ex
     CopyField(field, text);
 }
 
-// A database that exists but does not open is a foreign or broken file:
-// say so once at log-in, and leave the file as it is.
-void ReportUnusableDatabase(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (path.empty() || attributes == INVALID_FILE_ATTRIBUTES) return;
-    ShowSystemMessage((std::string(kDatabaseUnusable) + path).c_str());
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Says why the book could not be loaded. An empty path means provisioning
+// found nothing to open and has said why already; so has it when the file
+// could not be made.
+void ReportLoadFailure(const CFriendDB& db) {
+    const std::string& path = db.m_path;
+    if (path.empty()) return;
+    switch (db.LastFailure()) {
+    case DbFailure::kInUse: TellSystemMessage(kDatabaseInUse + path); return;
+    case DbFailure::kForeign: TellSystemMessage(kDatabaseForeign + path); return;
+    case DbFailure::kUnreadable:
+        if (FileExists(path)) TellSystemMessage(kDatabaseNoAccess + path);
+        return;
+    default: TellSystemMessage(kDatabaseUnusable + path); return;
+    }
+}
+
+// Takes `cache` out of the record again, when the record still names it.
+void Unregister(FriendCache* cache) {
+    HostConfig config;
+    if (!ReadHostConfig(&config) || config.friendCache != cache) return;
+    DropCache(config);
+    WriteHostConfig(config);
 }
 
 } // namespace
@@ -76,9 +97,10 @@ void ReportUnusableDatabase(const std::string& path) {
 extern "C" {
 
 int PELMO_API iniFriends(void) {
+    NoticeDeferral deferral;
     HostConfig config;
     if (!ReadHostConfig(&config)) {
-        ShowSystemMessage(kNotInitialised);
+        TellSystemMessage(kNotInitialised);
         return 0;
     }
     DropCache(config);
@@ -94,14 +116,15 @@ int PELMO_API iniFriends(void) {
     ArrayRemoveAll(cache->groups);
     ArrayRemoveAll(cache->friends);
     const std::string identity = FieldText(config.identity);
-    if (!db.OpenDB(0)) {
-        ReportUnusableDatabase(db.m_path);
+    if (!db.OpenDB(0) || !db.LoadGroups(identity.c_str(), cache) || !db.LoadFriends(identity.c_str(), &cache->friends)) {
+        // No cache rather than one that lacks what the file holds: additions
+        // to it would leave the two disagreeing.
+        ReportLoadFailure(db);
+        Unregister(cache);
         return 0;
     }
-    if (!db.LoadGroups(identity.c_str(), cache)) return 0;
-    if (!db.LoadFriends(identity.c_str(), &cache->friends)) return 0;
 
-    CopyField(config.moduleLabel, ResourceString(IDS_MODULE_LABEL, sizeof config.moduleLabel - 1));
+    CopyField(config.moduleLabel, resources::String(IDS_MODULE_LABEL, sizeof config.moduleLabel - 1));
     config.friendCache = cache;
     WriteHostConfig(config);
     return 1;
@@ -126,7 +149,7 @@ int PELMO_API pelmo_getFriends(char* buffer) {
 }
 
 int PELMO_API S_GetOnLineFriends(char* buffer) {
-    const std::vector<std::string>& list = module::State().listNumbers;
+    const std::vector<std::string>& list = session::Current().onlineList.numbers;
     const int listed = static_cast<int>(list.size());
     FriendCache* cache = CurrentFriendCache();
     if (!cache || !ArrayIsSane(cache->friends)) return listed;
@@ -159,16 +182,13 @@ int PELMO_API GetNeedFriendsInfo(FriendCache* list, int countOnly, int includeSe
     for (intptr_t i = 0; i < cache->friends.count; ++i)
         if (wanted(cache->friends.data[i])) online.push_back(cache->friends.data[i]);
     ArrayRemoveAll(list->friends);
-    int appended = 0;
-    for (const FriendInfo& f : online) {
-        if (ArrayAdd(list->friends, f) < 0) break;
-        ++appended;
-    }
-    return appended;
+    // All at once: the capacity ends where single appends would take it,
+    // without a reallocation per step of the host's growth rule.
+    if (!ArrayAppendMany(list->friends, online.data(), static_cast<intptr_t>(online.size()))) return 0;
+    return static_cast<int>(online.size());
 }
 
 int PELMO_API setFriendState(const char* number, int state) {
-    if (!number) return 0;
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendByNumber(cache, number);
     if (at < 0) return 0;
@@ -177,7 +197,6 @@ int PELMO_API setFriendState(const char* number, int state) {
 }
 
 int PELMO_API getFriendState(const char* number) {
-    if (!number) return 0;
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendByNumber(cache, number);
     return at < 0 ? 0 : cache->friends.data[at].state;
@@ -191,25 +210,22 @@ int PELMO_API getFriendNickName(const char* number, char* buffer) {
     FriendCache* cache = config.friendCache;
     if (!cache || !ArrayIsSane(cache->friends)) return 0;
 
-    bool matched = false;
-    for (intptr_t i = 0; i < cache->friends.count; ++i) {
-        const FriendInfo& f = cache->friends.data[i];
-        if (!SameNumber(f, number)) continue;
-        matched = true;
+    const std::vector<intptr_t> matches = FindFriendsByNumber(cache, number);
+    for (intptr_t at : matches) {
+        const FriendInfo& f = cache->friends.data[at];
         if (f.nickname[0])
             CopyField(buffer, kNameBuffer, FieldText(f.nickname));
         else if (f.name[0])
             CopyField(buffer, kNameBuffer, FieldText(f.name));
         if (std::strcmp(number, kServiceNumber) == 0)
-            CopyField(buffer, kNameBuffer, ResourceString(IDS_SERVICE_NAME, kNameBuffer - 1));
+            CopyField(buffer, kNameBuffer, resources::String(IDS_SERVICE_NAME, kNameBuffer - 1));
     }
-    if (!matched) {
-        const auto& numbers = module::State().listNumbers;
-        const auto& names = module::State().listNames;
-        if (!numbers.empty() && numbers.size() == names.size()) {
-            for (size_t i = 0; i < numbers.size(); ++i) {
-                if (numbers[i] != number) continue;
-                CopyField(buffer, kNameBuffer, names[i].empty() ? numbers[i] : names[i]);
+    if (matches.empty()) {
+        const session::OnlineList& list = session::Current().onlineList;
+        if (!list.numbers.empty() && list.numbers.size() == list.names.size()) {
+            for (size_t i = 0; i < list.numbers.size(); ++i) {
+                if (list.numbers[i] != number) continue;
+                CopyField(buffer, kNameBuffer, list.names[i].empty() ? list.numbers[i] : list.names[i]);
             }
         }
     }
@@ -217,10 +233,10 @@ int PELMO_API getFriendNickName(const char* number, char* buffer) {
 }
 
 int PELMO_API addFriend(const char* number, UserProfile* profile) {
+    NoticeDeferral deferral;
     // The pending group is used once, whatever happens next.
-    module::SharedState& state = module::State();
-    const int pendingGroup = state.targetGroup;
-    state.targetGroup = module::kNoTargetGroup;
+    session::State& state = session::Current();
+    const int pendingGroup = std::exchange(state.targetGroup, session::kNoTargetGroup);
 
     CFriendDB db;
     db.SetConnectInfo(PrepareFriendDB(), kFriendUser, kFriendPassword);
@@ -228,10 +244,14 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
     if (!ReadHostConfig(&config) || !config.friendCache || !number) return 0;
     FriendCache* cache = config.friendCache;
     if (!ArrayIsSane(cache->groups) || !ArrayIsSane(cache->friends)) return 0;
-    if (FindFriendByNumber(cache, number) >= 0) return 1;
+    // The number as the record keeps it: a longer one is cut when stored,
+    // and must be found again as cut.
+    const std::string stored = AsStored(number, sizeof(FriendInfo::mirrun));
+    if (stored.empty()) return 0;
+    if (FindFriendByNumber(cache, stored.c_str()) >= 0) return 1;
 
     int group = pendingGroup;
-    const std::string defaultGroup = ResourceString(IDS_GROUP_MY_FRIENDS, sizeof(FriendGroup::name) - 1);
+    const std::string defaultGroup = resources::String(IDS_GROUP_MY_FRIENDS, sizeof(FriendGroup::name) - 1);
     if (!defaultGroup.empty()) {
         for (intptr_t i = 0; i < cache->groups.count; ++i) {
             if (FieldText(cache->groups.data[i].name) == defaultGroup) {
@@ -243,9 +263,9 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
 
     FriendInfo info{};
     info.groupID = group;
-    CopyField(info.mirrun, number);
+    CopyField(info.mirrun, stored);
     if (!profile) {
-        CopyField(info.nickname, number);
+        CopyField(info.nickname, stored);
     } else {
         CopyField(info.name, ProfileText(profile->name, sizeof profile->name));
         info.gender = profile->gender;
@@ -269,9 +289,8 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
 
     if (config.notifyWindow)
         ::PostMessageA(static_cast<HWND>(ULongToHandle(config.notifyWindow)), config.notifyMessage, kNoticeBookChanged, 0);
-    CWnd* manager = state.managerWindow;
-    if (manager && manager->IsWindow())
-        ::PostMessageA(manager->GetSafeHwnd(), WM_MANAGER_REFRESH, 0, info.groupID);
+    HWND manager = state.managerWindow;
+    if (manager && ::IsWindow(manager)) ::PostMessageA(manager, WM_MANAGER_REFRESH, 0, info.groupID);
     return 1;
 }
 

@@ -3,6 +3,77 @@
 #include "core/growable_array.h"
 #include "core/records.h"
 
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// Number -> (first position, how many) for one cache's contact array.
+// The host polls presence for every contact, so lookups must not scan.
+// The index belongs to one state of the array: the cache, its block, its
+// count and the library's change counter. The host may also write the array
+// in place; a hit that does not match the array falls back to the scan and
+// the index is built anew.
+struct NumberIndex {
+    const FriendCache* cache = nullptr;
+    const FriendInfo* data = nullptr;
+    intptr_t count = -1;
+    uint64_t changes = 0;
+    std::unordered_map<std::string, std::pair<intptr_t, intptr_t>> where;
+
+    bool Fits(const FriendCache* c) const {
+        return cache == c && data == c->friends.data && count == c->friends.count && changes == ArrayChangeCount();
+    }
+    void Forget() { cache = nullptr; }
+    void Build(const FriendCache* c) {
+        where.clear();
+        where.reserve(static_cast<size_t>(c->friends.count));
+        for (intptr_t i = 0; i < c->friends.count; ++i) {
+            auto inserted = where.emplace(FieldText(c->friends.data[i].mirrun), std::make_pair(i, intptr_t{1}));
+            if (!inserted.second) ++inserted.first->second.second;
+        }
+        cache = c;
+        data = c->friends.data;
+        count = c->friends.count;
+        changes = ArrayChangeCount();
+    }
+};
+
+NumberIndex g_index;
+
+bool Usable(const FriendCache* cache, const char* number) {
+    // A number longer than the field can never equal a stored one.
+    return cache && number && ArrayIsSane(cache->friends) && strnlen(number, sizeof(FriendInfo::mirrun)) <
+                                                                    sizeof(FriendInfo::mirrun);
+}
+
+std::vector<intptr_t> ScanNumber(const FriendCache* cache, const char* number, bool firstOnly) {
+    std::vector<intptr_t> found;
+    for (intptr_t i = 0; i < cache->friends.count; ++i) {
+        if (!SameNumber(cache->friends.data[i], number)) continue;
+        found.push_back(i);
+        if (firstOnly) break;
+    }
+    return found;
+}
+
+// The index's answer when it still fits the array, else the scan's.
+std::vector<intptr_t> Lookup(const FriendCache* cache, const char* number, bool firstOnly) {
+    if (!Usable(cache, number)) return {};
+    if (!g_index.Fits(cache)) g_index.Build(cache);
+    auto it = g_index.where.find(number);
+    if (it == g_index.where.end()) return {};
+    const intptr_t first = it->second.first;
+    const bool single = it->second.second == 1 || firstOnly;
+    if (single && first < cache->friends.count && SameNumber(cache->friends.data[first], number)) return {first};
+    if (!single) return ScanNumber(cache, number, false);
+    g_index.Forget();
+    return ScanNumber(cache, number, firstOnly);
+}
+
+} // namespace
+
 FriendCache* NewFriendCache() {
     auto* cache = static_cast<FriendCache*>(SharedAlloc(sizeof(FriendCache)));
     if (!cache) return nullptr;
@@ -13,16 +84,19 @@ FriendCache* NewFriendCache() {
 
 void FreeFriendCache(FriendCache* cache) {
     if (!cache) return;
+    if (g_index.cache == cache) g_index.Forget();
     ArrayRemoveAll(cache->groups);
     ArrayRemoveAll(cache->friends);
     SharedFree(cache);
 }
 
 intptr_t FindFriendByNumber(const FriendCache* cache, const char* number) {
-    if (!cache || !number || !ArrayIsSane(cache->friends)) return -1;
-    for (intptr_t i = 0; i < cache->friends.count; ++i)
-        if (SameNumber(cache->friends.data[i], number)) return i;
-    return -1;
+    std::vector<intptr_t> found = Lookup(cache, number, true);
+    return found.empty() ? -1 : found.front();
+}
+
+std::vector<intptr_t> FindFriendsByNumber(const FriendCache* cache, const char* number) {
+    return Lookup(cache, number, false);
 }
 
 intptr_t FindFriendById(const FriendCache* cache, int id) {

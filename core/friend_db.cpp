@@ -4,6 +4,7 @@
 #include "core/friend_recordsets.h"
 #include "core/growable_array.h"
 #include "core/records.h"
+#include "core/user_notice.h"
 #include "framework/data/odbc_installer.h"
 #include "string_ids.h"
 
@@ -28,14 +29,29 @@ constexpr char kSelectGroupsWhere[] = "select * from tab_group where ";
 constexpr char kSelectFriendsWhere[] = "select * from tab_list where ";
 constexpr char kRowCondition[] = "id=%d ";
 
+// The columns the recordsets bind, in lower case.
+constexpr char kGroupColumns[] = "'id','usermirrun','name','fatherid'";
+constexpr int kGroupColumnCount = 4;
+constexpr char kListColumns[] =
+    "'id','groupid','usermirrun','mirrun','name','gender','nickname','address','country','province','city',"
+    "'postcode','company','department','title','company_phone','home_phone','cell_phone','fax_phone','e_mail',"
+    "'interest','rem'";
+constexpr int kListColumnCount = 22;
+
 } // namespace
 
 // Database and memory errors of the data layer end here, in each step, as
 // that step's failure value: nothing leaves the library.
 #define PELMO_DB_TRY try
 #define PELMO_DB_FAIL(value)                                                                                          \
-    catch (const CDBException&) { return (value); }                                                                  \
-    catch (const std::bad_alloc&) { return (value); }
+    catch (const CDBException& e) {                                                                                   \
+        m_lastFailure = ClassifyFailure(e.m_nRetCode);                                                                \
+        return (value);                                                                                               \
+    }                                                                                                                 \
+    catch (const std::bad_alloc&) {                                                                                   \
+        m_lastFailure = DbFailure::kOther;                                                                            \
+        return (value);                                                                                               \
+    }
 
 CFriendDB::~CFriendDB() { CloseDB(); }
 
@@ -50,7 +66,8 @@ int CFriendDB::OpenDB(int reopen) {
         if (!reopen) return 1;
         m_database.Close();
     }
-    PELMO_DB_TRY {
+    m_lastFailure = DbFailure::kNone;
+    try {
         // "DSN=friend\0DBQ=<path>\0\0", sized to the path: no length limit.
         std::string dsn = std::string("DSN=") + kFriendDsn;
         std::string dbq = "DBQ=" + m_path;
@@ -61,16 +78,42 @@ int CFriendDB::OpenDB(int reopen) {
 
         std::string connect = std::string("DSN=") + kFriendDsn + ";UID=" + m_user + ";PWD=" + m_password;
         m_database.OpenEx(connect.c_str(), CDatabase::useCursorLib | CDatabase::noOdbcDialog);
-        return m_database.IsOpen() ? 1 : 0;
+        if (!m_database.IsOpen()) {
+            m_lastFailure = DbFailure::kOther;
+            return 0;
+        }
+        if (!HasAddressBookTables()) {
+            m_lastFailure = DbFailure::kForeign;
+            m_database.Close();
+            return 0;
+        }
+        return 1;
     }
-    catch (const CDBException&) {
+    catch (const CDBException& e) {
+        m_lastFailure = ClassifyFailure(e.m_nRetCode);
+        if (m_lastFailure == DbFailure::kNone) m_lastFailure = DbFailure::kOther;
         m_database.Close();
         return 0;
     }
     catch (const std::bad_alloc&) {
+        m_lastFailure = DbFailure::kOther;
         m_database.Close();
         return 0;
     }
+}
+
+// Both tables, as tables (a view cannot take the rows), with every column
+// the recordsets bind; other columns and tables may be there too.
+bool CFriendDB::HasAddressBookTables() {
+    auto complete = [this](const char* table, const char* columns, int count) {
+        const std::string isTable =
+            std::string("select count(*) from sqlite_master where type='table' and lower(name)='") + table + "'";
+        const std::string bound = std::string("select count(distinct lower(name)) from pragma_table_info('") + table +
+                                  "') where lower(name) in (" + columns + ")";
+        return m_database.QueryInteger(isTable.c_str()) == 1 && m_database.QueryInteger(bound.c_str()) == count;
+    };
+    return complete("tab_group", kGroupColumns, kGroupColumnCount) &&
+           complete("tab_list", kListColumns, kListColumnCount);
 }
 
 void CFriendDB::CloseDB() { m_database.Close(); }
@@ -78,11 +121,11 @@ void CFriendDB::CloseDB() { m_database.Close(); }
 int CFriendDB::IsNewNumber(const char* number, int showMessage) {
     FriendCache* cache = CurrentFriendCache();
     if (!cache) {
-        ShowInfoBox(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION);
+        TellInfo(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION);
         return 1;
     }
     if (FindFriendByNumber(cache, number) >= 0) {
-        if (showMessage) ShowInfoBox(IDS_ERR_NUMBER_EXISTS, IDS_MANAGER_CAPTION);
+        if (showMessage) TellInfo(IDS_ERR_NUMBER_EXISTS, IDS_MANAGER_CAPTION);
         return 0;
     }
     return 1;
@@ -291,7 +334,8 @@ int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
         settle();
         return 1;
     }
-    catch (const CDBException&) {
+    catch (const CDBException& e) {
+        m_lastFailure = ClassifyFailure(e.m_nRetCode);
         settle();
         return 0;
     }
@@ -349,6 +393,7 @@ int CFriendDB::ModifyFriend(const char* identity, const FriendInfo* info) {
     intptr_t at = FindFriendById(cache, record.ID);
     if (at < 0) return 0;
     cache->friends.data[at] = record;
+    NoteArrayChanged();
     return 1;
 }
 
@@ -395,6 +440,7 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
         if (cache == CurrentFriendCache() && cache) {
             if (cache->groups.count > groupsBefore) cache->groups.count = groupsBefore;
             if (cache->friends.count > friendsBefore) cache->friends.count = friendsBefore;
+            NoteArrayChanged();
         }
         return -1;
     }

@@ -36,8 +36,12 @@ public:
     CFriendDB& operator=(const CFriendDB&) = delete;
 
     void SetConnectInfo(const std::string& path, const std::string& user, const std::string& password);
+    // Opens the file and checks that it holds the address book's two tables
+    // with every bound column; a foreign database is not touched.
     int OpenDB(int reopen);
     void CloseDB();
+    // Why the last opening or query failed.
+    DbFailure LastFailure() const { return m_lastFailure; }
 
     int IsNewNumber(const char* number, int showMessage);
 
@@ -67,6 +71,9 @@ private:
     int CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
                       int skipCheck, std::set<int>& copied);
 
+    bool HasAddressBookTables();
+
+    DbFailure m_lastFailure = DbFailure::kNone;
     intptr_t m_copyGroupLimit = 0;
     intptr_t m_copyFriendLimit = 0;
 };

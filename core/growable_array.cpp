@@ -6,6 +6,13 @@
 #include <windows.h>
 #endif
 
+namespace {
+uint64_t g_arrayChanges = 0;
+}
+
+uint64_t ArrayChangeCount() { return g_arrayChanges; }
+void NoteArrayChanged() { ++g_arrayChanges; }
+
 const char kFriendGroupArrayClass[] = "CArray<FriendGroup,FriendGroup&>";
 const char kFriendInfoArrayClass[] = "CArray<FriendInfo,FriendInfo&>";
 

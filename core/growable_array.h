@@ -22,6 +22,12 @@ void SharedFree(void* block);
 extern const char kFriendGroupArrayClass[];
 extern const char kFriendInfoArrayClass[];
 
+// Counts every change the library makes to any array, so that what is
+// derived from an array (the cache's number index) knows when it is stale.
+// Code that writes elements in place calls NoteArrayChanged itself.
+uint64_t ArrayChangeCount();
+void NoteArrayChanged();
+
 constexpr intptr_t kMaxGrowBy = 1024;
 constexpr intptr_t kMinGrowBy = 4;
 
@@ -30,12 +36,37 @@ template <class Array> bool ArrayIsSane(const Array& a) {
     return a.count >= 0 && a.capacity >= a.count && a.growBy >= 0 && (a.data != nullptr || a.capacity == 0);
 }
 
+// The growth step of the class library's rule for an array of `count`.
+inline intptr_t GrowthStep(intptr_t growBy, intptr_t count) {
+    if (growBy != 0) return growBy;
+    const intptr_t grow = count / 8;
+    return grow < kMinGrowBy ? kMinGrowBy : (grow > kMaxGrowBy ? kMaxGrowBy : grow);
+}
+
+// The capacity that growing from `capacity` to hold `size` elements takes:
+// the growth step's, but never beyond `limit` (the most elements whose
+// bytes still fit a size_t) and never less than `size`. A host's growth step
+// is not trusted: a huge one must not wrap the byte count.
+inline intptr_t GrownCapacity(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t size,
+                              intptr_t limit) {
+    intptr_t wanted;
+    if (!hasBlock) {
+        wanted = size > growBy ? size : growBy;
+    } else {
+        const intptr_t grow = GrowthStep(growBy, count);
+        wanted = grow > limit - capacity ? limit : capacity + grow;
+        if (wanted < size) wanted = size;
+    }
+    return wanted > limit ? size : wanted;
+}
+
 // Sets the count as the class library does: growing beyond the capacity
 // takes at least the growth step (0: an eighth of the count, 4 to 1024),
 // new slots are zero, and a size of 0 frees the block.
 template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
     if (newSize < 0 || !ArrayIsSane(a)) return false;
+    NoteArrayChanged();
     if (newSize == 0) {
         SharedFree(a.data);
         a.data = nullptr;
@@ -44,33 +75,25 @@ template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
     }
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
     if (newSize > limit) return false;
-    if (a.data == nullptr) {
-        intptr_t allocate = newSize > a.growBy ? newSize : a.growBy;
-        void* block = SharedAlloc(static_cast<size_t>(allocate) * sizeof(Element));
-        if (!block) return false;
-        a.data = static_cast<Element*>(block);
-        a.count = newSize;
-        a.capacity = allocate;
-        return true;
-    }
-    if (newSize <= a.capacity) {
+    if (a.data && newSize <= a.capacity) {
         if (newSize > a.count)
             std::memset(a.data + a.count, 0, static_cast<size_t>(newSize - a.count) * sizeof(Element));
         a.count = newSize;
         return true;
     }
-    intptr_t grow = a.growBy;
-    if (grow == 0) {
-        grow = a.count / 8;
-        grow = grow < kMinGrowBy ? kMinGrowBy : (grow > kMaxGrowBy ? kMaxGrowBy : grow);
+    intptr_t capacity = GrownCapacity(a.growBy, a.count, a.capacity, a.data != nullptr, newSize, limit);
+    void* block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
+                         : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
+    if (!block && capacity > newSize) {
+        // The growth step asked for more than there is: take just enough.
+        capacity = newSize;
+        block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
+                       : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
     }
-    intptr_t newCapacity = a.capacity + grow < newSize ? newSize : a.capacity + grow;
-    if (newCapacity > limit) newCapacity = newSize;
-    void* block = SharedRealloc(a.data, static_cast<size_t>(newCapacity) * sizeof(Element));
     if (!block) return false;
     a.data = static_cast<Element*>(block);
     a.count = newSize;
-    a.capacity = newCapacity;
+    a.capacity = capacity;
     return true;
 }
 
@@ -84,22 +107,17 @@ template <class Array, class Element> intptr_t ArrayAdd(Array& a, const Element&
 
 // The capacity that `n` single appends leave, by the rule of ArraySetSize,
 // starting from `count` elements in `capacity` slots (`hasBlock`: whether a
-// block is allocated at all).
-inline intptr_t CapacityAfterAppends(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t n) {
-    for (intptr_t i = 0; i < n; ++i) {
-        intptr_t size = count + 1;
-        if (!hasBlock) {
-            capacity = size > growBy ? size : growBy;
+// block is allocated at all). Each reallocation grows by at least one step,
+// so this takes few rounds even for a large `n`.
+inline intptr_t CapacityAfterAppends(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t n,
+                                     intptr_t limit) {
+    const intptr_t target = count + n;
+    while (count < target) {
+        if (!hasBlock || count + 1 > capacity) {
+            capacity = GrownCapacity(growBy, count, capacity, hasBlock, count + 1, limit);
             hasBlock = true;
-        } else if (size > capacity) {
-            intptr_t grow = growBy;
-            if (grow == 0) {
-                grow = count / 8;
-                grow = grow < kMinGrowBy ? kMinGrowBy : (grow > kMaxGrowBy ? kMaxGrowBy : grow);
-            }
-            capacity = capacity + grow < size ? size : capacity + grow;
         }
-        count = size;
+        count = capacity < target ? capacity : target;
     }
     return capacity;
 }
@@ -113,12 +131,17 @@ template <class Array> auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data
     if (n <= 0 || !ArrayIsSane(a)) return nullptr;
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
     if (n > limit - a.count) return nullptr;
-    intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n);
-    if (capacity > limit) return nullptr;
+    NoteArrayChanged();
+    intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n, limit);
     if (capacity != a.capacity || !a.data) {
         // Fresh room from the shared allocator comes zeroed.
         void* block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
                              : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
+        if (!block && capacity > a.count + n) {
+            capacity = a.count + n; // a growth step beyond what memory has
+            block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
+                           : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
+        }
         if (!block) return nullptr;
         a.data = static_cast<Element*>(block);
         a.capacity = capacity;
@@ -138,13 +161,15 @@ template <class Array>
 void ArrayTrimAppended(Array& a, intptr_t countBefore, intptr_t capacityBefore, bool hadBlock, intptr_t count) {
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
     if (!ArrayIsSane(a) || count > a.count || count < countBefore) return;
+    NoteArrayChanged();
     if (count == 0 && !hadBlock) {
         ArraySetSize(a, 0);
         return;
     }
     if (count < a.count) std::memset(a.data + count, 0, static_cast<size_t>(a.count - count) * sizeof(Element));
     a.count = count;
-    intptr_t capacity = CapacityAfterAppends(a.growBy, countBefore, capacityBefore, hadBlock, count - countBefore);
+    const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
+    intptr_t capacity = CapacityAfterAppends(a.growBy, countBefore, capacityBefore, hadBlock, count - countBefore, limit);
     if (capacity < a.capacity) {
         void* block = SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element));
         if (block) {
@@ -166,6 +191,7 @@ template <class Array, class Element> bool ArrayAppendMany(Array& a, const Eleme
 template <class Array> bool ArrayRemoveAt(Array& a, intptr_t i) {
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
     if (!ArrayIsSane(a) || i < 0 || i >= a.count) return false;
+    NoteArrayChanged();
     intptr_t after = a.count - i - 1;
     if (after > 0) std::memmove(&a.data[i], &a.data[i + 1], static_cast<size_t>(after) * sizeof(Element));
     --a.count;
@@ -177,6 +203,7 @@ template <class Array> bool ArrayRemoveAt(Array& a, intptr_t i) {
 template <class Array> void ArrayRemoveAll(Array& a) {
     if (!ArrayIsSane(a)) {
         // Never free what a broken array points at: forget it instead.
+        NoteArrayChanged();
         a.data = nullptr;
         a.count = a.capacity = 0;
         return;

@@ -8,8 +8,6 @@
 #include <cstring>
 
 namespace {
-InfoBoxHook g_infoBoxHook = nullptr;
-SystemMessageHook g_systemMessageHook = nullptr;
 
 using ConfInfoGet = int(__cdecl*)(const char*, void*);
 using ConfInfoSet = int(__cdecl*)(const char*, const void*);
@@ -43,27 +41,6 @@ bool ReadHostConfig(HostConfig* config) {
 
 void WriteHostConfig(const HostConfig& config) {
     if (History().set) History().set(TEMBRA_CONF_KEY, &config);
-}
-
-void SetBoxHooks(InfoBoxHook infoBox, SystemMessageHook systemMessage) {
-    g_infoBoxHook = infoBox;
-    g_systemMessageHook = systemMessage;
-}
-
-void ShowSystemMessage(const char* text) {
-    if (g_systemMessageHook) {
-        g_systemMessageHook(text);
-        return;
-    }
-    ::MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONINFORMATION);
-}
-
-void ShowInfoBox(unsigned textId, unsigned captionId) {
-    if (g_infoBoxHook) {
-        g_infoBoxHook(textId, captionId);
-        return;
-    }
-    outPutInfo(textId, captionId, nullptr);
 }
 
 // Read anew on every call: a cache rebuilt by iniFriends is found at once.

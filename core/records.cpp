@@ -2,24 +2,6 @@
 
 #include <cstring>
 
-void CopyField(char* field, size_t width, const char* text) {
-    if (!field || width == 0) return;
-    size_t n = text ? strnlen(text, width - 1) : 0;
-    if (n) std::memcpy(field, text, n);
-    std::memset(field + n, 0, width - n);
-}
-
-void CopyField(char* field, size_t width, const std::string& text) {
-    if (!field || width == 0) return;
-    size_t n = text.size() < width - 1 ? text.size() : width - 1;
-    // An embedded zero ends the text as it would in the record.
-    n = strnlen(text.data(), n);
-    if (n) std::memcpy(field, text.data(), n);
-    std::memset(field + n, 0, width - n);
-}
-
-std::string FieldText(const char* field, size_t width) { return std::string(field, strnlen(field, width)); }
-
 bool SameNumber(const FriendInfo& info, const char* number) {
     if (!number) return false;
     size_t n = strnlen(info.mirrun, sizeof info.mirrun);

@@ -8,7 +8,7 @@
 #include "manager/dialog_rules.h"
 #include "manager/group_dlg.h"
 #include "module/module_state.h"
-#include "module/provisioning.h"
+#include "core/provisioning.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
 

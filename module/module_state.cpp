@@ -1,5 +1,7 @@
 #include "module/module_state.h"
 
+#include "core/resource_text.h"
+#include "core/session_state.h"
 #include "pelmo.h"
 
 namespace module {
@@ -23,7 +25,10 @@ bool Attach(HINSTANCE instance)
     g_instance = instance;
     // Bare name: the system's standard search order, beside the host first.
     g_resources = ::LoadLibraryA("grell.dll");
+    resources::SetLibrary(g_resources);
     StateStorage() = SharedState{};
+    session::Current() = session::State{};
+    InstallNoticeBoxes();
     return true;
 }
 
@@ -35,12 +40,13 @@ void Detach()
         state.listShown = false;
         ::DeleteCriticalSection(&state.panelLock);
     }
+    resources::SetLibrary(nullptr);
     if (g_resources) {
         ::FreeLibrary(g_resources);
         g_resources = nullptr;
     }
-    state.listNumbers.clear();
-    state.listNames.clear();
+    session::Reset();
+    RemoveNoticeBoxes();
     g_instance = nullptr;
 }
 
@@ -73,14 +79,10 @@ void CreatePanelLock()
 extern "C" int PELMO_API InitFriendList(void)
 {
     module::SharedState& state = module::State();
-    state.listNumbers.clear();
-    state.listNames.clear();
-    state.listOnline.clear();
+    session::Reset();
     state.requestAllowed = false;
     state.requestTimer = 0;
     state.listReset = false;
     state.listAnswered = false;
-    // An open manager window stays open; the module just forgets it.
-    state.managerWindow = nullptr;
     return 1;
 }

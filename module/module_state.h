@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-class CWnd;
-
 namespace module {
 
 // Loading and unloading (the DLL entry point; the tests call these directly).
@@ -15,18 +13,17 @@ bool Attach(HINSTANCE instance);
 void Detach();
 
 HINSTANCE Instance();
+
+// Shows what the core tells the user as message boxes (set up by Attach).
+void InstallNoticeBoxes();
+void RemoveNoticeBoxes();
 // grell.dll, or null when it could not be loaded; every resource access
 // passes it on as it is, so a missing library just finds nothing.
 HMODULE ResourceLibrary();
 
-// Group that the next addFriend files a contact under; -10 = no group.
-constexpr int kNoTargetGroup = -10;
-
-// State of the contact panels' shared online list and of the manager window.
+// The contact panels' shared state. The online list itself, the pending
+// group and the manager window live in core/session_state.h.
 struct SharedState {
-    std::vector<std::string> listNumbers;  // numbers the host delivered
-    std::vector<std::string> listNames;    // their names, when delivered
-    std::vector<int> listOnline;           // presence of entry i
     bool listShown = false;
     bool listReset = false;
     bool listAnswered = false;
@@ -35,8 +32,6 @@ struct SharedState {
     int panelCount = 0;
     bool lockPending = true;  // set until the first panel creates the lock
     CRITICAL_SECTION panelLock{};
-    CWnd* managerWindow = nullptr;
-    int targetGroup = kNoTargetGroup;
 };
 
 SharedState& State();

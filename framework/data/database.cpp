@@ -35,7 +35,42 @@ std::map<std::string, std::string> ParseConnect(std::string connect) {
     return out;
 }
 
+// How long a step waits for another connection's lock before it gives up.
+// Short: the caller is the host's window thread, and it does not pump
+// messages while it waits.
+constexpr int kBusyWaitMs = 1000;
+
+// A file cut short (a copy that stopped) reads as a smaller database without
+// complaint, its last page padded with zeros: compare the file with the
+// pages it claims to hold.
+void CheckWholeFile(CDatabase& database) {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(database.Handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return;
+    sqlite3_int64 bytes = 0;
+    if (file->pMethods->xFileSize(file, &bytes) != SQLITE_OK) return;
+    const long long pageSize = database.QueryInteger("PRAGMA page_size");
+    const long long pages = database.QueryInteger("PRAGMA page_count");
+    if (pageSize <= 0 || bytes % pageSize != 0 || bytes < pages * pageSize)
+        throw CDBException(SQLITE_CORRUPT, "the file is shorter than the database it holds");
+}
+
 } // namespace
+
+DbFailure ClassifyFailure(int retCode) {
+    switch (retCode & 0xff) {
+    case SQLITE_OK: return DbFailure::kNone;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return DbFailure::kInUse;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY: return DbFailure::kUnreadable;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: return DbFailure::kDamaged;
+    default: return DbFailure::kOther;
+    }
+}
 
 std::string ToSqlitePath(const std::string& path) {
 #if defined(_WIN32)
@@ -92,7 +127,7 @@ bool CDatabase::OpenEx(const char* connect, unsigned options) {
     m_path = source.database;
     m_connect = std::string("ODBC;") + connect;
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, kBusyWaitMs);
     try {
         // The rollback journal keeps the file whole at rest: a byte copy of
         // it is always a complete database, and a crash cannot corrupt it.
@@ -105,6 +140,7 @@ bool CDatabase::OpenEx(const char* connect, unsigned options) {
         sqlite3_finalize(st);
         if (level < 2) ExecuteSQL("PRAGMA synchronous=FULL");
         ExecuteSQL("SELECT count(*) FROM sqlite_master");
+        CheckWholeFile(*this);
     } catch (...) {
         Close();
         throw;

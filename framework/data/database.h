@@ -65,6 +65,17 @@ private:
     bool m_inTransaction = false;
 };
 
+// Why a connection could not be had, from a CDBException's code.
+enum class DbFailure {
+    kNone,
+    kInUse,       // another connection or process holds the file locked
+    kUnreadable,  // missing, a folder, no permission
+    kDamaged,     // not a database, truncated, corrupt
+    kForeign,     // a database, but without the expected tables
+    kOther,
+};
+DbFailure ClassifyFailure(int retCode);
+
 // The literal for a text value inside SQL: quoted, with quotes doubled, so
 // a value can never end the literal early.
 std::string SqlTextLiteral(const std::string& value);

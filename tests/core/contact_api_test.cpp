@@ -4,7 +4,7 @@
 #include "core/product.h"
 #include "core_host.h"
 #include "module/history_lib.h"
-#include "module/module_state.h"
+#include "core/session_state.h"
 #include "string_ids.h"
 #include "support/ui_driver.h"
 
@@ -25,14 +25,14 @@ protected:
         LogIn();
         ASSERT_EQ(1, iniFriends());
         TakeNotices();
-        module::State().listNumbers.clear();
-        module::State().listNames.clear();
-        module::State().targetGroup = module::kNoTargetGroup;
+        session::Current().onlineList.numbers.clear();
+        session::Current().onlineList.names.clear();
+        session::Current().targetGroup = session::kNoTargetGroup;
     }
     void TearDown() override {
-        module::State().listNumbers.clear();
-        module::State().listNames.clear();
-        module::State().managerWindow = nullptr;
+        session::Current().onlineList.numbers.clear();
+        session::Current().onlineList.names.clear();
+        session::Current().managerWindow = nullptr;
         CoreHostTest::TearDown();
     }
     FriendCache* Cache() { return GetFriendCache(); }
@@ -127,7 +127,7 @@ TEST_F(ContactApiTest, OnlineNumbersAreTheOnlineContactsThenTheOnlineList) {
     Add("2002");
     setFriendState("2002", 1);
     setFriendState(kServiceNumber, 2);
-    module::State().listNumbers = {"3001", "3002"};
+    session::Current().onlineList.numbers = {"3001", "3002"};
     ASSERT_EQ(4, S_GetOnLineFriends(nullptr));
     std::string slots(4 * 15, '#');
     ASSERT_EQ(4, S_GetOnLineFriends(&slots[0]));
@@ -137,7 +137,7 @@ TEST_F(ContactApiTest, OnlineNumbersAreTheOnlineContactsThenTheOnlineList) {
     EXPECT_EQ("3002", std::string(slots.c_str() + 45));
 
     releaseFriends();
-    module::State().listNumbers = {"1", "2", "3"};
+    session::Current().onlineList.numbers = {"1", "2", "3"};
     char untouched[8] = "#######";
     EXPECT_EQ(3, S_GetOnLineFriends(untouched));
     EXPECT_STREQ("#######", untouched) << "without a cache nothing is written";
@@ -207,13 +207,13 @@ TEST_F(ContactApiTest, NickNamesComeFromNicknameNameServiceTextOrOnlineList) {
     EXPECT_EQ(4, getFriendNickName("7777", buffer));
     EXPECT_STREQ("7777", buffer);
 
-    module::State().listNumbers = {"8001", "8002"};
-    module::State().listNames = {"Online One", ""};
+    session::Current().onlineList.numbers = {"8001", "8002"};
+    session::Current().onlineList.names = {"Online One", ""};
     getFriendNickName("8001", buffer);
     EXPECT_STREQ("Online One", buffer);
     getFriendNickName("8002", buffer);
     EXPECT_STREQ("8002", buffer);
-    module::State().listNames = {"Only one name"};
+    session::Current().onlineList.names = {"Only one name"};
     getFriendNickName("8001", buffer);
     EXPECT_STREQ("8001", buffer) << "lists of different lengths are not read";
 
@@ -225,7 +225,7 @@ TEST_F(ContactApiTest, NickNamesComeFromNicknameNameServiceTextOrOnlineList) {
 
 TEST_F(ContactApiTest, AddFriendStoresOnceAndNotifiesTheHost) {
     testui::TestParent manager;
-    module::State().managerWindow = &manager;
+    session::Current().managerWindow = manager.Handle();
     ASSERT_EQ(1, addFriend("9001", nullptr));
     const FriendInfo* added = Find("9001");
     ASSERT_NE(nullptr, added);
@@ -276,21 +276,21 @@ TEST_F(ContactApiTest, AddFriendCopiesTheProfileAndEmptiesDefaultTexts) {
 }
 
 TEST_F(ContactApiTest, AddFriendFilesUnderTheDefaultGroupElseThePendingTarget) {
-    module::State().targetGroup = 7;
+    session::Current().targetGroup = 7;
     ASSERT_EQ(1, addFriend("9201", nullptr));
     EXPECT_EQ(7, Find("9201")->groupID);
-    EXPECT_EQ(module::kNoTargetGroup, module::State().targetGroup);
+    EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup);
 
     Exec("insert into tab_group values (3, 'x', '" + ResourceText(IDS_GROUP_MY_FRIENDS) + "', -1)");
     ASSERT_EQ(1, iniFriends());
-    module::State().targetGroup = 7;
+    session::Current().targetGroup = 7;
     ASSERT_EQ(1, addFriend("9202", nullptr));
     EXPECT_EQ(3, Find("9202")->groupID);
 
-    module::State().targetGroup = 7;
+    session::Current().targetGroup = 7;
     LogOut();
     EXPECT_EQ(0, addFriend("9203", nullptr));
-    EXPECT_EQ(module::kNoTargetGroup, module::State().targetGroup) << "reset even when the call fails";
+    EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup) << "reset even when the call fails";
 }
 
 TEST_F(ContactApiTest, AGbkDataDirectoryWorks) {

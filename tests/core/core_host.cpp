@@ -1,6 +1,7 @@
 #include "core_host.h"
 
 #include "core/host_config.h"
+#include "core/user_notice.h"
 #include "framework/data/database.h"
 #include "module/history_lib.h"
 
@@ -17,8 +18,18 @@ namespace {
 std::vector<std::pair<unsigned, unsigned>> g_infoBoxes;
 std::vector<std::string> g_systemMessages;
 
-void RecordInfoBox(unsigned text, unsigned caption) { g_infoBoxes.emplace_back(text, caption); }
-void RecordSystemMessage(const char* text) { g_systemMessages.emplace_back(text ? text : ""); }
+// Records the notices instead of showing boxes.
+class RecordingSink : public UserNoticeSink {
+public:
+    void Show(const UserNotice& notice) override {
+        if (notice.kind == UserNotice::Kind::kInfo)
+            g_infoBoxes.emplace_back(notice.textId, notice.captionId);
+        else
+            g_systemMessages.push_back(notice.text);
+    }
+};
+RecordingSink g_recorder;
+UserNoticeSink* g_previousSink = nullptr;
 
 // A message-only window: the notices posted to it wait in the queue.
 HWND MakeNotifyWindow() {
@@ -54,7 +65,7 @@ void RemoveScratchDir(const std::string& dir) {
 }
 
 void CoreHostTest::SetUp() {
-    SetBoxHooks(RecordInfoBox, RecordSystemMessage);
+    g_previousSink = SetUserNoticeSink(&g_recorder);
     m_dataDir = MakeScratchDir("core");
     m_notify = MakeNotifyWindow();
     TakeInfoBoxes();
@@ -64,7 +75,7 @@ void CoreHostTest::SetUp() {
 void CoreHostTest::TearDown() {
     releaseFriends();
     clearConfInfo(TEMBRA_CONF_KEY);
-    SetBoxHooks(nullptr, nullptr);
+    SetUserNoticeSink(g_previousSink);
     ::DestroyWindow(m_notify);
     RemoveScratchDir(m_dataDir);
 }

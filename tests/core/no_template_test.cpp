@@ -1,6 +1,6 @@
 // A host program whose folder holds no template friend.mdb.
 #include "core_host.h"
-#include "module/provisioning.h"
+#include "core/provisioning.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Finding and making the user's friend.mdb.
 #include "core/product.h"
 #include "core_host.h"
-#include "module/provisioning.h"
+#include "core/provisioning.h"
 
 #include <windows.h>
 

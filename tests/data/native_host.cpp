@@ -1,6 +1,7 @@
 #include "native_host.h"
 
 #include "core/friend_cache.h"
+#include "core/user_notice.h"
 #include "friend_schema.h"
 #include "../support/sqlite_file.h"
 
@@ -16,8 +17,14 @@ FriendCache* g_cache = nullptr;
 std::vector<std::pair<unsigned, unsigned>> g_boxes;
 } // namespace
 
+class BoxRecorder : public UserNoticeSink {
+public:
+    BoxRecorder() { SetUserNoticeSink(this); }
+    void Show(const UserNotice& notice) override { g_boxes.emplace_back(notice.textId, notice.captionId); }
+};
+BoxRecorder g_recorder;
+
 FriendCache* CurrentFriendCache() { return g_cache; }
-void ShowInfoBox(unsigned textId, unsigned captionId) { g_boxes.emplace_back(textId, captionId); }
 
 namespace native_host {
 void SetCache(FriendCache* cache) { g_cache = cache; }

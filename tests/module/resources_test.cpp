@@ -1,4 +1,5 @@
 // Resource access through grell.dll and the region table.
+#include "core/session_state.h"
 #include "module/module_state.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
@@ -119,23 +120,26 @@ TEST(Regions, LookUpByExactNameFindsTheFirstOfTwoRegionsSharingAPrefix)
 TEST(ModuleState, InitFriendListForgetsTheOnlineListAndTheManagerButKeepsPanelCounters)
 {
     module::SharedState& state = module::State();
-    state.listNumbers = {"111", "222"};
-    state.listNames = {"a", "b"};
-    state.listOnline = {1, 2};
+    session::State& session = session::Current();
+    session.onlineList.numbers = {"111", "222"};
+    session.onlineList.names = {"a", "b"};
+    session.onlineList.online = {1, 2};
+    session.targetGroup = 7;
     state.requestAllowed = true;
     state.listAnswered = true;
     state.listShown = true;
     state.panelCount = 2;
-    CWnd* fakeManager = reinterpret_cast<CWnd*>(0x1000);
-    state.managerWindow = fakeManager;
+    session.managerWindow = reinterpret_cast<HWND>(0x1000);
 
     EXPECT_EQ(1, InitFriendList());
-    EXPECT_TRUE(state.listNumbers.empty());
-    EXPECT_TRUE(state.listNames.empty());
-    EXPECT_TRUE(state.listOnline.empty());
+    EXPECT_TRUE(session.onlineList.numbers.empty());
+    EXPECT_TRUE(session.onlineList.names.empty());
+    EXPECT_TRUE(session.onlineList.online.empty());
+    EXPECT_EQ(7, session.targetGroup) << "the pending group outlives a reset";
+    session.targetGroup = session::kNoTargetGroup;
     EXPECT_FALSE(state.requestAllowed);
     EXPECT_FALSE(state.listAnswered);
-    EXPECT_EQ(nullptr, state.managerWindow);
+    EXPECT_EQ(nullptr, session.managerWindow);
     EXPECT_TRUE(state.listShown);
     EXPECT_EQ(2, state.panelCount);
     state.listShown = false;

@@ -1,6 +1,6 @@
 // Where the user's address book lives, and making it on first use.
-#ifndef PELMO_MODULE_PROVISIONING_H
-#define PELMO_MODULE_PROVISIONING_H
+#ifndef PELMO_CORE_PROVISIONING_H
+#define PELMO_CORE_PROVISIONING_H
 
 #include <string>
 
