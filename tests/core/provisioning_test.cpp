@@ -58,7 +58,7 @@ TEST_F(ProvisioningTest, AFileThatIsNotADatabaseFailsClearlyAndIsKept) {
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::string::npos, messages[0].find(DatabasePath()));
     EXPECT_EQ(junk, ReadFileBytes(DatabasePath())) << "never overwritten";
-    ASSERT_NE(nullptr, GetFriendCache()) << "an empty cache stays registered";
+    EXPECT_EQ(nullptr, GetFriendCache()) << "no cache that disagrees with the file";
     EXPECT_EQ(0, pelmo_getFriends(nullptr));
     EXPECT_EQ(0, addFriend("123", nullptr));
     EXPECT_EQ(junk, ReadFileBytes(DatabasePath()));
@@ -73,11 +73,15 @@ TEST_F(ProvisioningTest, AFileThatIsNotADatabaseFailsClearlyAndIsKept) {
     EXPECT_EQ(whole.substr(0, 1000), ReadFileBytes(DatabasePath()));
 }
 
-TEST_F(ProvisioningTest, AMissingDataDirectoryGivesThePathAndAFailingOpen) {
-    LogIn(DataDir() + "\\does-not-exist");
-    EXPECT_EQ(DataDir() + "\\does-not-exist\\friend.mdb", PrepareFriendDB());
+TEST_F(ProvisioningTest, AMissingDataDirectoryGivesThePathAFailingOpenAndOneMessage) {
+    const std::string missing = DataDir() + "\\does-not-exist";
+    LogIn(missing);
+    EXPECT_EQ(missing + "\\friend.mdb", PrepareFriendDB());
+    auto messages = TakeSystemMessages();
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::string::npos, messages[0].find(missing));
     EXPECT_EQ(0, iniFriends());
-    EXPECT_TRUE(TakeSystemMessages().empty());
+    EXPECT_EQ(1u, TakeSystemMessages().size()) << "said once, not again by the failing open";
 }
 
 } // namespace
