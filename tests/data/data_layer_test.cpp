@@ -102,7 +102,8 @@ TEST(DataSources, RemovedNamesAreForgotten) {
 TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync) {
     ScratchDb scratch;
     // A file left in WAL mode (by another tool, say): the mode is stored in it.
-    ASSERT_EQ("wal", scratch.Scalar("PRAGMA journal_mode=WAL"));
+    scratch.Exec("PRAGMA journal_mode=WAL");
+    ASSERT_EQ("wal", scratch.Scalar("PRAGMA journal_mode"));
     Register(scratch.path());
     CDatabase db;
     ASSERT_TRUE(db.OpenEx("DSN=friend;UID=admin;PWD=qmtz", CDatabase::useCursorLib | CDatabase::noOdbcDialog));
@@ -111,7 +112,7 @@ TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync) {
     sqlite3_stmt* st = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db.Handle(), "PRAGMA synchronous", -1, &st, nullptr));
     ASSERT_EQ(SQLITE_ROW, sqlite3_step(st));
-    EXPECT_EQ(2, sqlite3_column_int(st, 0)) << "FULL";
+    EXPECT_GE(sqlite3_column_int(st, 0), 2) << "synchronous below FULL";
     sqlite3_finalize(st);
     db.Close();
     EXPECT_FALSE(db.IsOpen());
