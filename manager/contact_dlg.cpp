@@ -245,6 +245,21 @@ void CContactDlg::OnOK()
     EndDialog(IDOK);
 }
 
+BOOL CContactDlg::OnEraseBackground(HDC dc)
+{
+    CSkinDialog::OnEraseBackground(dc);
+    // The header picture (edit mode only) sits on the face at its own size.
+    if (m_picture) {
+        BITMAP info{};
+        ::GetObjectA(m_picture, sizeof info, &info);
+        MemoryDC source(dc);
+        SelectScope select(source, m_picture);
+        ::BitBlt(dc, contactdlg::kPictureAt.x, contactdlg::kPictureAt.y, info.bmWidth, info.bmHeight, source, 0, 0,
+                 SRCCOPY);
+    }
+    return TRUE;
+}
+
 LRESULT CContactDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_CTLCOLOREDIT) {

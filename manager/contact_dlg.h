@@ -73,6 +73,7 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
     void OnOK() override;
+    BOOL OnEraseBackground(HDC dc) override;
 
 private:
     void LayOutAddMode();

@@ -183,6 +183,11 @@ int RunMessageBox(CMessageBoxSkinDlg& dialog, HWND parent, bool withInitData)
                                           MAKEINTRESOURCEA(RT_PELMO_DLGINIT)))
             initData = ::LockResource(::LoadResource(library, found));
     }
+    // A parent the host has already destroyed (or never had) cannot own the
+    // box and would keep it from opening at all; the user must still see the
+    // message, so it opens without an owner.
+    if (parent && !::IsWindow(parent))
+        parent = nullptr;
     dialog.InitModalIndirect(dialogTemplate, parent, initData);
     const INT_PTR result = dialog.DoModal();
     releaseGlobalRes();

@@ -114,15 +114,6 @@ TEST(SkinButtonPlacement, EveryAlignmentWithAndWithoutCaption)
     }
 }
 
-TEST(SkinButtonPlacement, PressedImageMovesOnePixelAndShrinksUnlessCheckBox)
-{
-    const RECT client{0, 0, 100, 40};
-    auto pressed = CSkinButton::PlaceImage(client, SIZE{20, 10}, false, 0, POINT{3, 3}, true, false);
-    EXPECT_RECT((RECT{41, 16, 60, 25}), pressed.image);
-    auto checkBox = CSkinButton::PlaceImage(client, SIZE{20, 10}, false, 0, POINT{3, 3}, true, true);
-    EXPECT_RECT((RECT{40, 15, 60, 25}), checkBox.image);
-}
-
 TEST(SkinButtonSettings, AlignmentAboveFourIsRefusedAndUrlIsCut)
 {
     CSkinButton button;

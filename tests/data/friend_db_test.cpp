@@ -113,7 +113,14 @@ TEST_F(FriendDbTest, AddingACachedNumberStoresNothingAndReportsSuccess) {
     EXPECT_TRUE(native_host::TakeBoxes().empty()) << "no box without the show-message flag";
     EXPECT_EQ(1, db.AddFriendRec(kMe, &again, 1, 0, 1)) << "the skip flag stores duplicates";
     EXPECT_EQ("2", Count("tab_list"));
-    EXPECT_EQ(2, cache->friends.count);
+    // Only the whole number is the same contact: a shorter or a longer one is new.
+    for (const char* other : {"100", "10000"}) {
+        FriendInfo near = Contact(other, -10);
+        EXPECT_EQ(1, db.AddFriendRec(kMe, &near, 1, 1, 0));
+        EXPECT_EQ("1", Count("tab_list", std::string("mirrun='") + other + "'")) << other;
+    }
+    EXPECT_TRUE(native_host::TakeBoxes().empty());
+    EXPECT_EQ(4, cache->friends.count);
 }
 
 TEST_F(FriendDbTest, LoadingKeepsTheFirstOfDuplicateNumbersAndResetsPresence) {

@@ -59,11 +59,12 @@ TEST(GroupChecks, NameComesFirstThenTheParentThenTheSiblings)
     SampleBook book;
     FriendGroup edited = book.Group(0);
     int parent = 12345;
-    const int self = 0, subgroup = 4;
+    const int self = 0, subgroup = 1;  // 市场部, under 同事
     EXPECT_EQ(GroupVerdict::kEmptyName, dialogs::CheckGroup(book.Cache(), &edited, 1, "", &self, &parent));
     EXPECT_EQ(GroupVerdict::kOwnParent, dialogs::CheckGroup(book.Cache(), &edited, 1, "市场部", &self, &parent))
         << "市场部 is already under 同事, but choosing itself is reported first";
-    EXPECT_EQ(GroupVerdict::kUnderItself, dialogs::CheckGroup(book.Cache(), &edited, 1, "同事", &subgroup, &parent));
+    EXPECT_EQ(GroupVerdict::kUnderItself, dialogs::CheckGroup(book.Cache(), &edited, 1, "华东区", &subgroup, &parent))
+        << "华东区 is already under 市场部, but a subgroup as parent is reported first";
     EXPECT_EQ(12345, parent) << "a refused check handed out a parent";
 }
 
@@ -107,6 +108,23 @@ TEST(ContactChecks, NumberMustBeExactlyTenDigits)
     EXPECT_FALSE(dialogs::IsValidNumber("0571 88001"));
     EXPECT_FALSE(dialogs::IsValidNumber(""));
     EXPECT_FALSE(dialogs::IsValidNumber("０５７１８８０００１")) << "full-width digits";
+}
+
+TEST(ContactChecks, OnlyTheWholeNumberIsADuplicateAndOnlyAnEditedContactKeepsItsOwn)
+{
+    SampleBook book;
+    FriendInfo stored[] = {MakeContact(0, "05718800011", 0), MakeContact(1, "057188000", 0)};
+    FriendCache cache = *book.Cache();
+    cache.friends.data = stored;
+    cache.friends.count = 2;
+    FriendInfo record = MakeContact(2, "", 0);
+    EXPECT_EQ(ContactVerdict::kAccept, dialogs::CheckContact(&cache, &record, 0, "0571880001", nullptr).verdict)
+        << "a longer or a shorter stored number was taken for this one";
+    stored[1] = MakeContact(1, "0571880001", 0);
+    EXPECT_EQ(ContactVerdict::kDuplicate, dialogs::CheckContact(&cache, &record, 0, "0571880001", nullptr).verdict);
+    EXPECT_EQ(ContactVerdict::kDuplicate, dialogs::CheckContact(&cache, &stored[1], 0, "0571880001", nullptr).verdict)
+        << "a new contact skipped its own number";
+    EXPECT_EQ(ContactVerdict::kAccept, dialogs::CheckContact(&cache, &stored[1], 1, "0571880001", nullptr).verdict);
 }
 
 TEST(ContactChecks, WithoutACacheTheDuplicateCheckIsReportedAndPassed)

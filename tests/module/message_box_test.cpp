@@ -1,4 +1,5 @@
-// The skinned message box: its end codes, its layout arithmetic and its look.
+// The skinned message box as its user sees it: the answer it returns, the
+// window that owns it, a text that fits, buttons in the band, the picture.
 #include "module/message_box.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
@@ -14,19 +15,16 @@ namespace {
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
+int Middle(const RECT& r) { return (r.left + r.right) / 2; }
 
 // What one look at an open box saw.
 struct Seen {
     RECT window{}, client{}, text{}, ok{}, cancel{};
-    bool cancelVisible = false;
-    bool cancelOwnerDrawn = false;
-    bool topmost = false;
+    HWND owner = nullptr;
+    bool shown = false, ownerEnabled = true, cancelVisible = false, cancelOwnerDrawn = false, topmost = false;
     std::string caption, message, okText, cancelText;
-    TEXTMETRICA metrics{};
-    int longLineExtent = 0;  // of kLongLine in the box's font
+    std::vector<std::string> faults;
 };
-
-const std::string kLongLine(70, 'W');
 
 Seen Look(HWND dialog)
 {
@@ -37,6 +35,9 @@ Seen Look(HWND dialog)
     s.ok = testui::ClientRectOf(::GetDlgItem(dialog, IDOK));
     HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
     s.cancel = testui::ClientRectOf(cancel);
+    s.owner = ::GetWindow(dialog, GW_OWNER);
+    s.shown = ::IsWindowVisible(dialog) != FALSE;
+    s.ownerEnabled = s.owner && ::IsWindowEnabled(s.owner);
     s.cancelVisible = ::IsWindowVisible(cancel) != FALSE;
     s.cancelOwnerDrawn = (::GetWindowLongPtrA(cancel, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
     s.topmost = (::GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -44,16 +45,7 @@ Seen Look(HWND dialog)
     s.message = testui::WindowText(::GetDlgItem(dialog, IDC_MESSAGEBOX_TEXT));
     s.okText = testui::WindowText(::GetDlgItem(dialog, IDOK));
     s.cancelText = testui::WindowText(cancel);
-    // The dialog's font dies with the dialog: measure while it is open.
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
-    HDC dc = ::GetDC(dialog);
-    HGDIOBJ old = ::SelectObject(dc, font);
-    ::GetTextMetricsA(dc, &s.metrics);
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc, kLongLine.c_str(), static_cast<int>(kLongLine.size()), &extent);
-    s.longLineExtent = extent.cx;
-    ::SelectObject(dc, old);
-    ::ReleaseDC(dialog, dc);
+    s.faults = testui::LayoutFaults(dialog);
     return s;
 }
 
@@ -70,7 +62,7 @@ int Answer(Seen& seen, Open open, void (*answer)(HWND) = Ok)
         answer(dialog);
     });
     const int result = open();
-    EXPECT_TRUE(driver.Ran());
+    EXPECT_TRUE(driver.Ran()) << "no box came up";
     return result;
 }
 
@@ -79,42 +71,28 @@ int Show(const std::string& text, unsigned style, Seen& seen, void (*answer)(HWN
     return Answer(seen, [&] { return MessageBoxSkin(text.c_str(), "caption", style, owner); }, answer);
 }
 
-// The template's own sizes, before the box grows to its text.
-struct TemplateSizes {
-    int windowW, windowH, textW, textH;
-};
-
 INT_PTR CALLBACK PlainProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
 }
 
-TemplateSizes MeasureTemplate()
+// The template's own window size, before the box grows to its text.
+SIZE TemplateSize()
 {
     HWND dialog = ::CreateDialogIndirectParamA(nullptr, static_cast<LPCDLGTEMPLATEA>(getGlobalRes(IDD_MESSAGEBOX_SKIN, 5)),
                                                nullptr, PlainProc, 0);
     RECT window{};
     ::GetWindowRect(dialog, &window);
-    RECT text = testui::ClientRectOf(::GetDlgItem(dialog, IDC_MESSAGEBOX_TEXT));
     ::DestroyWindow(dialog);
-    return {Width(window), Height(window), Width(text), Height(text)};
+    return SIZE{Width(window), Height(window)};
 }
 
-void ExpectButtonsFor(const Seen& s, unsigned style)
+// A person sees the whole message in the face, clear of the band, and the
+// buttons in the band.
+void ExpectFits(const Seen& s)
 {
-    const int w = s.client.right, h = s.client.bottom;
-    EXPECT_EQ(h - 32, s.ok.top);
-    EXPECT_EQ(h - 6, s.ok.bottom);
-    if (style & 1) {
-        EXPECT_EQ((w - 96) / 2, s.ok.left);
-        EXPECT_EQ((w + 96) / 2, s.ok.right);
-    } else {
-        EXPECT_EQ(w / 4 - 48, s.ok.left);
-        EXPECT_EQ(w / 4 + 48, s.ok.right);
-        EXPECT_EQ((3 * w) / 4 - 48, s.cancel.left);
-        EXPECT_EQ((3 * w) / 4 + 48, s.cancel.right);
-        EXPECT_EQ(h - 32, s.cancel.top);
-    }
+    EXPECT_EQ(std::vector<std::string>{}, s.faults);
+    EXPECT_LE(s.text.bottom, s.client.bottom - 40) << "the message runs into the band";
 }
 
 }  // namespace
@@ -129,88 +107,106 @@ TEST(MessageBoxEndCodes, OkGivesOneAndEveryWayOfCancellingGivesTwo)
     EXPECT_EQ(2, Show("close box", 1, seen, testui::CloseBox));
 }
 
+TEST(MessageBoxOwner, LiveParentOwnsTheBoxAndADeadOneLeavesItUnownedButShown)
+{
+    testui::TestParent owner;
+    Seen s;
+    EXPECT_EQ(1, Show("owned", 1, s, Ok, owner.Handle()));
+    EXPECT_EQ(owner.Handle(), s.owner);
+    EXPECT_FALSE(s.ownerEnabled) << "the owner must wait for the answer";
+
+    HWND gone = nullptr;
+    {
+        testui::TestParent closed;
+        gone = closed.Handle();
+        closed.DestroyWindow();
+    }
+    ASSERT_FALSE(::IsWindow(gone));
+    s = Seen{};
+    EXPECT_EQ(2, Show("dead parent", 2, s, Cancel, gone));
+    EXPECT_TRUE(s.shown);
+    EXPECT_EQ(nullptr, s.owner);
+    EXPECT_EQ("dead parent", s.message);
+
+    s = Seen{};
+    HWND garbage = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7ffe1234));
+    EXPECT_EQ(1, Answer(s, [&] { return outPutInfo(IDS_ERR_DELETE, IDS_MANAGER_CAPTION, garbage); }));
+    EXPECT_TRUE(s.shown);
+    EXPECT_EQ(testui::ResourceText(IDS_ERR_DELETE), s.message);
+}
+
 TEST(MessageBoxLayout, EmptyTextKeepsTheTemplateSize)
 {
-    const TemplateSizes base = MeasureTemplate();
+    const SIZE base = TemplateSize();
     Seen s;
     Show("", 1, s);
-    EXPECT_EQ(base.windowW, Width(s.window));
-    EXPECT_EQ(base.windowH, Height(s.window));
-    EXPECT_EQ(base.textW, Width(s.text));
-    EXPECT_EQ(base.textH, Height(s.text));
-    ExpectButtonsFor(s, 1);
+    EXPECT_EQ(base.cx, Width(s.window));
+    EXPECT_EQ(base.cy, Height(s.window));
+    ExpectFits(s);
 }
 
-TEST(MessageBoxLayout, ManyLinesGrowTheBoxDownByWholeLineHeights)
+TEST(MessageBoxLayout, BoxGrowsToFitTallWideAndChineseTexts)
 {
-    const TemplateSizes base = MeasureTemplate();
+    const SIZE base = TemplateSize();
     Seen s;
-    Show("1\n2\n3\n4\n5\n6\n7", 1, s);
-    const int lineHeight = s.metrics.tmHeight + s.metrics.tmInternalLeading;
-    const int needed = 7 * lineHeight;
-    ASSERT_GT(needed, base.textH) << "the test needs text taller than the template";
-    const int dy = needed - base.textH;
-    EXPECT_EQ(needed, Height(s.text));
-    EXPECT_EQ(base.windowH + 2 * (dy / 2), Height(s.window));
-    EXPECT_EQ(base.windowW, Width(s.window));
-    ExpectButtonsFor(s, 1);
+    // Every count from what the template holds to what makes the box grow.
+    std::string lines = "1";
+    for (int n = 2; n <= 9; ++n) {
+        lines += "\n" + std::to_string(n);
+        SCOPED_TRACE(n);
+        Show(lines, 1, s);
+        ExpectFits(s);
+    }
+    EXPECT_GT(Height(s.window), base.cy);
+    EXPECT_EQ(base.cx, Width(s.window)) << "short lines widened the box";
+
+    Show("short\n" + std::string(70, 'W') + "\nshort", 2, s);
+    ExpectFits(s);
+    EXPECT_GT(Width(s.window), base.cx);
+
+    std::string chinese;
+    for (int i = 0; i < 30; ++i)
+        chinese += "联系人";
+    Show(chinese, 1, s);
+    ExpectFits(s);
+    EXPECT_LE(0, s.window.left) << "a wide box is kept on the screen";
 }
 
-TEST(MessageBoxLayout, ThreeLinesNeedThreeLineHeights)
+TEST(MessageBoxLayout, WideBoxIsCentredOverItsOwnerAndOnTop)
 {
-    HDC dc = ::GetDC(nullptr);
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
-    const SIZE size = msgbox::MeasureText(dc, "a\nbb\nc");
-    const SIZE trailing = msgbox::MeasureText(dc, "a\n");
-    const SIZE empty = msgbox::MeasureText(dc, "");
-    SIZE wide{};
-    ::GetTextExtentPoint32A(dc, "bb", 2, &wide);
-    ::ReleaseDC(nullptr, dc);
-    EXPECT_EQ(3 * (tm.tmHeight + tm.tmInternalLeading), size.cy);
-    EXPECT_EQ(wide.cx + tm.tmExternalLeading, size.cx);
-    EXPECT_EQ(2 * (tm.tmHeight + tm.tmInternalLeading), trailing.cy) << "a final line feed starts an empty line";
-    EXPECT_EQ(tm.tmHeight + tm.tmInternalLeading, empty.cy);
-    EXPECT_EQ(0, empty.cx);
-}
-
-TEST(MessageBoxLayout, LongLineWidensTheBoxSymmetricallyAndMovesTheButtons)
-{
-    const TemplateSizes base = MeasureTemplate();
-    // An owner in the middle of the screen, so the box fits when centred on it.
     testui::TestParent owner;
     ::SetWindowPos(owner.Handle(), nullptr, 400, 250, 480, 360, SWP_NOZORDER);
     Seen s;
-    Show(kLongLine, 2, s, Ok, owner.Handle());
-    const int dx = s.longLineExtent + s.metrics.tmExternalLeading + 50 - base.textW;
-    ASSERT_GT(dx, 0);
-    EXPECT_EQ(base.textW + dx, Width(s.text));
-    EXPECT_EQ(base.windowW + 2 * (dx / 2), Width(s.window)) << "an odd growth loses its last pixel";
-    ExpectButtonsFor(s, 2);
-
-    // Centred over the owner and above everything else.
-    RECT ownerRect = owner.GetWindowRect();
-    EXPECT_NEAR((ownerRect.left + ownerRect.right) / 2, (s.window.left + s.window.right) / 2, 1);
-    EXPECT_NEAR((ownerRect.top + ownerRect.bottom) / 2, (s.window.top + s.window.bottom) / 2, 1);
+    Show(std::string(70, 'W'), 2, s, Ok, owner.Handle());
+    const RECT o = owner.GetWindowRect();
+    EXPECT_NEAR(Middle(o), Middle(s.window), 1);
+    EXPECT_NEAR((o.top + o.bottom) / 2, (s.window.top + s.window.bottom) / 2, 1);
     EXPECT_TRUE(s.topmost);
 }
 
-TEST(MessageBoxStyles, OneButtonHidesCancelAndOnlySkinnedStyleSkinsIt)
+TEST(MessageBoxStyles, OneButtonIsCentredAndTwoStandAtTheQuarters)
 {
-    Seen s;
-    Show("style 1", 1, s);
-    EXPECT_FALSE(s.cancelVisible);
-    ExpectButtonsFor(s, 1);
+    for (const std::string& text : {std::string("short"), std::string(90, 'W')}) {
+        SCOPED_TRACE(text);
+        Seen s;
+        Show(text, 1, s);
+        EXPECT_FALSE(s.cancelVisible);
+        EXPECT_NEAR(s.client.right - s.ok.right, s.ok.left, 1) << "OK is not centred";
+        ExpectFits(s);
 
-    Show("style 0", 0, s);
-    EXPECT_TRUE(s.cancelVisible);
-    EXPECT_FALSE(s.cancelOwnerDrawn) << "without style 2 Cancel stays a plain push button";
-    ExpectButtonsFor(s, 0);
+        Show(text, 0, s);
+        EXPECT_TRUE(s.cancelVisible);
+        EXPECT_FALSE(s.cancelOwnerDrawn) << "without style 2 Cancel stays a plain push button";
+        EXPECT_NEAR(s.client.right / 4, Middle(s.ok), 1);
+        EXPECT_NEAR(s.client.right * 3 / 4, Middle(s.cancel), 1);
+        EXPECT_EQ(s.ok.top, s.cancel.top);
+        ExpectFits(s);
 
-    Show("style 2", 2, s);
-    EXPECT_TRUE(s.cancelVisible);
-    EXPECT_TRUE(s.cancelOwnerDrawn);
-    ExpectButtonsFor(s, 2);
+        Show(text, 2, s);
+        EXPECT_TRUE(s.cancelOwnerDrawn);
+        EXPECT_LT(s.ok.right, s.cancel.left) << "OK stands left of Cancel";
+        ExpectFits(s);
+    }
 }
 
 TEST(MessageBoxTexts, ErrorBoxAppendsTheCodeAndOwnCaptionsReplaceTheTemplates)
@@ -234,17 +230,32 @@ TEST(MessageBoxTexts, ErrorBoxAppendsTheCodeAndOwnCaptionsReplaceTheTemplates)
     EXPECT_EQ("", s.caption);
 }
 
-TEST(MessageBoxPicture, PictureIsCentredAboveTheBand)
+TEST(MessageBoxPicture, PictureShowsOnTheFaceLeftOfTheText)
 {
-    CMessageBoxSkinDlg dialog("text", "caption", 1);
-    ASSERT_TRUE(dialog.InitModalIndirect(getGlobalRes(IDD_MESSAGEBOX_SKIN, 5), nullptr));
-    int pictureTop = -1;
-    RECT client{};
-    ModalDriver driver([&](HWND hwnd) {
-        pictureTop = dialog.PictureTop();
-        ::GetClientRect(hwnd, &client);
-        testui::ClickButton(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_EQ((client.bottom - 105) / 2, pictureTop);
+    for (const char* text : {"one line", "1\n2\n3\n4\n5\n6\n7\n8\n9"}) {
+        SCOPED_TRACE(text);
+        CMessageBoxSkinDlg dialog(text, "caption", 1);
+        ASSERT_TRUE(dialog.InitModalIndirect(getGlobalRes(IDD_MESSAGEBOX_SKIN, 5), nullptr));
+        HBITMAP picture = getGlobalBitmap(IDB_MESSAGEBOX_PICTURE);
+        BITMAP info{};
+        ::GetObjectA(picture, sizeof info, &info);
+        double shown = 0;
+        RECT client{}, textRect{};
+        int top = -1;
+        ModalDriver driver([&](HWND hwnd) {
+            top = dialog.PictureTop();
+            shown = testui::PictureShown(hwnd, picture, POINT{msgbox::kPictureLeft, top});
+            ::GetClientRect(hwnd, &client);
+            textRect = testui::ClientRectOf(::GetDlgItem(hwnd, IDC_MESSAGEBOX_TEXT));
+            testui::ClickButton(hwnd, IDOK);
+        });
+        EXPECT_EQ(IDOK, dialog.DoModal());
+        ::DeleteObject(picture);
+        EXPECT_GT(shown, 0.95);
+        EXPECT_GE(top, 0);
+        EXPECT_LE(top + info.bmHeight, client.bottom - 40) << "the picture reaches into the band";
+        EXPECT_LE(msgbox::kPictureLeft + info.bmWidth, textRect.left) << "the picture covers the text";
+        // Centred in the face: as much room above as below.
+        EXPECT_NEAR(top, client.bottom - 40 - (top + info.bmHeight), 2);
+    }
 }

@@ -3,6 +3,7 @@
 #include "pelmo.h"
 
 #include <map>
+#include <vector>
 
 namespace testui {
 
@@ -179,6 +180,119 @@ RECT ClientRectOf(HWND child)
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+namespace {
+
+std::string Describe(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + ")";
+}
+
+// Room a control leaves its text: width taken by a check mark or a frame,
+// and DrawText flags that match how it lays the text out; false for
+// controls whose text scrolls or is not theirs to fit (edits, lists).
+bool TextRoom(HWND control, int& inset, UINT& flags)
+{
+    char name[32] = {};
+    ::GetClassNameA(control, name, sizeof name);
+    const LONG_PTR style = ::GetWindowLongPtrA(control, GWL_STYLE);
+    if (lstrcmpiA(name, "Static") == 0) {
+        const LONG_PTR type = style & SS_TYPEMASK;
+        if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE)
+            return false;
+        inset = 0;
+        flags = (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE ? DT_SINGLELINE : DT_WORDBREAK) |
+                (style & SS_NOPREFIX ? DT_NOPREFIX : 0);
+        return true;
+    }
+    if (lstrcmpiA(name, "Button") != 0)
+        return false;
+    switch (style & BS_TYPEMASK) {
+    case BS_GROUPBOX:
+        inset = 16;
+        break;
+    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: case BS_3STATE:
+    case BS_AUTO3STATE:
+        inset = ::GetSystemMetrics(SM_CXMENUCHECK) + 2;
+        break;
+    default:
+        inset = 4;
+    }
+    flags = DT_SINGLELINE;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> LayoutFaults(HWND dialog, int bandHeight)
+{
+    std::vector<std::string> faults;
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    HFONT dialogFont = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child))
+            continue;
+        const int id = ::GetDlgCtrlID(child);
+        const std::string who = "control " + std::to_string(id) + " \"" + WindowText(child) + "\"";
+        const RECT r = ClientRectOf(child);
+        RECT inside{};
+        if (!::IntersectRect(&inside, &r, &client) || !::EqualRect(&inside, &r))
+            faults.push_back(who + " at " + Describe(r) + " leaves the client area " + Describe(client));
+        if ((id == IDOK || id == IDCANCEL) && (r.top < client.bottom - bandHeight || r.bottom > client.bottom))
+            faults.push_back(who + " at " + Describe(r) + " is not in the band");
+
+        int inset = 0;
+        UINT flags = 0;
+        const std::string text = WindowText(child);
+        if (text.empty() || !TextRoom(child, inset, flags))
+            continue;
+        RECT room{};
+        ::GetClientRect(child, &room);
+        room.right -= inset;
+        HFONT font = reinterpret_cast<HFONT>(::SendMessageA(child, WM_GETFONT, 0, 0));
+        HDC dc = ::GetDC(child);
+        HGDIOBJ old = ::SelectObject(dc, font ? font : dialogFont);
+        RECT needed{0, 0, room.right, 0};
+        ::DrawTextA(dc, text.c_str(), -1, &needed, flags | DT_CALCRECT | DT_EXPANDTABS);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(child, dc);
+        if (needed.right > room.right || needed.bottom > room.bottom)
+            faults.push_back(who + " needs " + std::to_string(needed.right) + "x" + std::to_string(needed.bottom) +
+                             " but has " + std::to_string(room.right) + "x" + std::to_string(room.bottom));
+    }
+    return faults;
+}
+
+double PictureShown(HWND window, HBITMAP picture, POINT at)
+{
+    BITMAP info{};
+    if (!picture || !::GetObjectA(picture, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+        return 0;
+    const int w = info.bmWidth, h = info.bmHeight;
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC windowDc = ::GetDC(window);
+    HDC memory = ::CreateCompatibleDC(windowDc);
+    HBITMAP shot = ::CreateCompatibleBitmap(windowDc, w, h);
+    HGDIOBJ old = ::SelectObject(memory, shot);
+    ::BitBlt(memory, 0, 0, w, h, windowDc, at.x, at.y, SRCCOPY);
+    ::SelectObject(memory, old);
+
+    BITMAPINFO format{};
+    format.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> seen(static_cast<size_t>(w) * h), wanted(seen.size());
+    ::GetDIBits(memory, shot, 0, h, seen.data(), &format, DIB_RGB_COLORS);
+    ::GetDIBits(memory, picture, 0, h, wanted.data(), &format, DIB_RGB_COLORS);
+    ::DeleteObject(shot);
+    ::DeleteDC(memory);
+    ::ReleaseDC(window, windowDc);
+
+    size_t same = 0;
+    for (size_t i = 0; i < seen.size(); ++i)
+        same += (seen[i] & 0xFFFFFF) == (wanted[i] & 0xFFFFFF);
+    return static_cast<double>(same) / static_cast<double>(seen.size());
 }
 
 TestParent::TestParent()

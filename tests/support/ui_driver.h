@@ -53,6 +53,14 @@ std::string WindowText(HWND hwnd);
 std::string ResourceText(unsigned id);  // from grell.dll, "" when missing
 RECT ClientRectOf(HWND child);  // child rectangle in its parent's client coordinates
 
+// What a person would notice wrong in a dialog: a visible control reaching
+// out of the client area, a label or button text cut off by its control,
+// OK or Cancel not standing in the bottom band. One line per fault.
+std::vector<std::string> LayoutFaults(HWND dialog, int bandHeight = 40);
+// Whether `picture` shows at `at` in the window's client area: the share of
+// its pixels found there (0 to 1), after the window has repainted.
+double PictureShown(HWND window, HBITMAP picture, POINT at);
+
 // A framework top-level window for tests to parent controls to; it records
 // the WM_COMMAND notifications it receives and reflects them like any CWnd.
 class TestParent : public CWnd {
