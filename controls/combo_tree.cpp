@@ -273,7 +273,7 @@ void CComboTreeDropTree::OnStateIconClick()
         SetCheck(item, kToggleCheck);
 }
 
-bool CComboTreeDropTree::OnNotify(const NMHDR& header, LRESULT& result)
+bool CComboTreeDropTree::OnTreeNotify(const NMHDR& header, LRESULT& result)
 {
     switch (header.code) {
     case TVN_SELCHANGEDA:
@@ -299,7 +299,7 @@ bool CComboTreeDropTree::OnNotify(const NMHDR& header, LRESULT& result)
 bool CComboTreeDropTree::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
 {
     if (msg == WM_NOTIFY && lp)
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lp), result);
+        return OnTreeNotify(decode::Ref<NMHDR>(lp), result);
     return false;
 }
 

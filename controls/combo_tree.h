@@ -16,7 +16,7 @@
 #pragma once
 
 #include "controls/popup_text.h"
-#include "controls/subclass_wnd.h"
+#include "framework/SubclassWnd.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 
@@ -81,7 +81,7 @@ private:
     void SetState(HTREEITEM item, int state);
     void SetDescendants(HTREEITEM item, int state);
     void UpdateAncestors(HTREEITEM item);
-    bool OnNotify(const NMHDR& header, LRESULT& result);
+    bool OnTreeNotify(const NMHDR& header, LRESULT& result);
     void OnStateIconClick();
 
     CComboTree& m_box;
