@@ -13,11 +13,6 @@ constexpr int kCheckImageWidth = 13;
 constexpr COLORREF kCheckMaskColour = RGB(255, 255, 255);
 constexpr int kTextIndent = 3;  // left margin of the text field's text
 
-// The message shown when check mode cannot get its images; it names the
-// bitmap the program has to add.
-const char kNoCheckImagesText[] =
-    "无法创建树形控件的复选框图像列表。\n请在资源中加入位图资源 \"COMBOTREECHECKS\"。";
-const char kNoCheckImagesCaption[] = "CComboTree";
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -34,13 +29,10 @@ bool KeyDown(int key)
 
 }  // namespace
 
-// ---- drop-down tree ----------------------------------------------------------
+const char kComboTreeNoCheckImagesText[] =
+    "无法创建树形控件的复选框图像列表。\n请在资源中加入位图资源 \"COMBOTREECHECKS\"。";
 
-CComboTreeDropTree::~CComboTreeDropTree()
-{
-    if (m_stateImages)
-        ::ImageList_Destroy(m_stateImages);
-}
+// ---- drop-down tree ----------------------------------------------------------
 
 bool CComboTreeDropTree::Create(HWND boxWindow, SIZE size, bool checkMode, HMODULE imageModule)
 {
@@ -48,13 +40,11 @@ bool CComboTreeDropTree::Create(HWND boxWindow, SIZE size, bool checkMode, HMODU
         return false;
     m_checkMode = checkMode;
     if (checkMode && !m_stateImages) {
-        m_stateImages = ::ImageList_LoadImageA(imageModule, kCheckBitmap, kCheckImageWidth, 0, kCheckMaskColour,
-                                               IMAGE_BITMAP, LR_CREATEDIBSECTION);
-        if (!m_stateImages) {
-            ::MessageBoxA(::GetAncestor(boxWindow, GA_ROOT), kNoCheckImagesText, kNoCheckImagesCaption,
-                          MB_OK | MB_ICONERROR);
+        m_stateImages.Reset(::ImageList_LoadImageA(imageModule, kCheckBitmap, kCheckImageWidth, 0, kCheckMaskColour,
+                                                   IMAGE_BITMAP, LR_CREATEDIBSECTION));
+        m_missingImages = !m_stateImages;
+        if (m_missingImages)
             return false;
-        }
     }
     // A popup created with the box as parent is owned by the box's top-level
     // window and sends its notifications to the box.
@@ -69,7 +59,7 @@ bool CComboTreeDropTree::Create(HWND boxWindow, SIZE size, bool checkMode, HMODU
     if (HFONT font = dialog ? reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)) : nullptr)
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (m_stateImages)
-        SendMessage(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(m_stateImages));
+        SendMessage(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(m_stateImages.Get()));
     m_itemTip.Install(tree);
     return true;
 }
@@ -266,14 +256,14 @@ void CComboTreeDropTree::OnStateIconClick()
 {
     const DWORD pos = ::GetMessagePos();
     TVHITTESTINFO hit{};
-    hit.pt = POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    hit.pt = decode::Point(pos);
     ::ScreenToClient(m_hWnd, &hit.pt);
     HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (item && (hit.flags & TVHT_ONITEMSTATEICON))
         SetCheck(item, kToggleCheck);
 }
 
-bool CComboTreeDropTree::OnNotify(const NMHDR& header, LRESULT& result)
+bool CComboTreeDropTree::OnTreeNotify(const NMHDR& header, LRESULT& result)
 {
     switch (header.code) {
     case TVN_SELCHANGEDA:
@@ -299,7 +289,7 @@ bool CComboTreeDropTree::OnNotify(const NMHDR& header, LRESULT& result)
 bool CComboTreeDropTree::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
 {
     if (msg == WM_NOTIFY && lp)
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lp), result);
+        return OnTreeNotify(decode::Ref<NMHDR>(lp), result);
     return false;
 }
 
@@ -322,8 +312,8 @@ LRESULT CComboTreeDropTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         }
         break;
     case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE)
-            m_box.OnTreeDeactivated(reinterpret_cast<HWND>(lp));
+        if (decode::Inactive(wp))
+            m_box.OnTreeDeactivated(decode::Window(lp));
         break;
     }
     return CWnd::WindowProc(msg, wp, lp);
@@ -344,8 +334,11 @@ void CComboTreeEdit::OnPaint()
     PaintDC dc(m_hWnd);
     const RECT client = GetClientRect();
     const bool enabled = ::IsWindowEnabled(m_hWnd) != FALSE;
-    Brush background(::CreateSolidBrush(enabled ? m_background : ::GetSysColor(COLOR_BTNFACE)));
-    ::FillRect(dc, &client, background);
+    if (!m_brush)
+        m_brush.Reset(::CreateSolidBrush(m_background));
+    if (!enabled && !m_disabledBrush)
+        m_disabledBrush.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    ::FillRect(dc, &client, enabled ? m_brush : m_disabledBrush);
 
     const std::string text = GetWindowText();
     SelectScope font(dc, reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)));
@@ -435,7 +428,7 @@ bool CComboTreeButton::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESUL
 {
     switch (msg) {
     case WM_DRAWITEM: {
-        const auto& dis = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        const auto& dis = decode::Ref<const DRAWITEMSTRUCT>(lp);
         RECT rect = dis.rcItem;
         UINT state = DFCS_SCROLLCOMBOBOX;
         if (dis.itemState & ODS_SELECTED)
@@ -447,7 +440,7 @@ bool CComboTreeButton::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESUL
         return true;
     }
     case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED || HIWORD(wp) == BN_DOUBLECLICKED) {
+        if (decode::CommandCode(wp) == BN_CLICKED || decode::CommandCode(wp) == BN_DOUBLECLICKED) {
             m_box.OnButtonClicked();
             result = 0;
             return true;
@@ -494,17 +487,6 @@ LRESULT CComboTreeParentHook::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 // ---- the box ----------------------------------------------------------------
 
 CComboTree::CComboTree() : m_tree(*this), m_edit(*this), m_button(*this), m_parentHook(*this) {}
-
-CComboTree::~CComboTree()
-{
-    m_parentHook.HookWindow(nullptr);
-    if (m_tree.IsWindow())
-        ::DestroyWindow(m_tree);
-    if (m_hWnd) {
-        HWND box = m_hWnd;
-        ::DestroyWindow(box);
-    }
-}
 
 bool CComboTree::Create(const RECT& rect, HWND parent, int id)
 {
@@ -827,18 +809,18 @@ bool CComboTree::SelectItem(HTREEITEM item)
     return m_tree.SelectItem(item);
 }
 
-int CComboTree::SetItemData(HTREEITEM item, int value)
+int CComboTree::SetItemData(HTREEITEM item, LPARAM value)
 {
     if (!m_tree.IsWindow() || !item)
         return -1;
     TVITEMA tvi{};
     tvi.mask = TVIF_HANDLE | TVIF_PARAM;
     tvi.hItem = item;
-    tvi.lParam = static_cast<LPARAM>(value);
+    tvi.lParam = value;
     return m_tree.SendMessage(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tvi)) ? 0 : -1;
 }
 
-int CComboTree::GetItemData(HTREEITEM item) const
+LPARAM CComboTree::GetItemData(HTREEITEM item) const
 {
     if (!m_tree.IsWindow() || !item)
         return 0;
@@ -846,7 +828,7 @@ int CComboTree::GetItemData(HTREEITEM item) const
     tvi.mask = TVIF_HANDLE | TVIF_PARAM;
     tvi.hItem = item;
     ::SendMessageA(m_tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvi));
-    return static_cast<int>(tvi.lParam);
+    return tvi.lParam;
 }
 
 std::string CComboTree::GetItemText(HTREEITEM item) const

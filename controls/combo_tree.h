@@ -16,7 +16,7 @@
 #pragma once
 
 #include "controls/popup_text.h"
-#include "controls/subclass_wnd.h"
+#include "framework/SubclassWnd.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 
@@ -26,6 +26,10 @@
 #include <vector>
 
 class CComboTree;
+
+// What to tell the user when check mode cannot get its images; it names the
+// bitmap the program has to add. The box itself shows no message.
+extern const char kComboTreeNoCheckImagesText[];
 
 // Notification sent when SetCheck changed an item's check state.
 constexpr WORD kCtnCheckChanged = 0x88F3;
@@ -39,10 +43,9 @@ enum ComboTreeCheckMode { kSetChecked = 0, kSetUnchecked = 1, kToggleCheck = 2, 
 class CComboTreeDropTree : public CWnd {
 public:
     explicit CComboTreeDropTree(CComboTree& box) : m_box(box) {}
-    ~CComboTreeDropTree() override;
 
     // Creates the hidden tree for `boxWindow`. In check mode it needs the
-    // state images; without them it reports the missing bitmap and fails.
+    // state images; without them it fails (MissingImages() tells why).
     bool Create(HWND boxWindow, SIZE size, bool checkMode, HMODULE imageModule);
 
     char Separator() const { return m_separator; }
@@ -64,6 +67,7 @@ public:
     int GetCheck(HTREEITEM item) const;
     void SetCheck(HTREEITEM item, int mode);
     bool CheckMode() const { return m_checkMode; }
+    bool MissingImages() const { return m_missingImages; }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -81,13 +85,14 @@ private:
     void SetState(HTREEITEM item, int state);
     void SetDescendants(HTREEITEM item, int state);
     void UpdateAncestors(HTREEITEM item);
-    bool OnNotify(const NMHDR& header, LRESULT& result);
+    bool OnTreeNotify(const NMHDR& header, LRESULT& result);
     void OnStateIconClick();
 
     CComboTree& m_box;
     char m_separator = '/';
     bool m_checkMode = false;
-    HIMAGELIST m_stateImages = nullptr;
+    bool m_missingImages = false;
+    ImageList m_stateImages;
     CTreeItemTip m_itemTip;
 };
 
@@ -107,7 +112,8 @@ private:
 
     CComboTree& m_box;
     COLORREF m_background = ::GetSysColor(COLOR_WINDOW);
-    Brush m_brush;
+    Brush m_brush;          // m_background, made when the colour changes
+    Brush m_disabledBrush;  // the face colour, made on first use
 };
 
 // The drop button: the system's combo-box arrow.
@@ -143,8 +149,9 @@ public:
     static constexpr int kTreeId = 4319;
     static constexpr int kDefaultDroppedSize = 200;
 
+    // A child control: it ends with its window (its parent's destruction or
+    // DestroyWindow) before the object goes, as every CWnd does.
     CComboTree();
-    ~CComboTree() override;
 
     // A box of its own at `rect` (parent client coordinates).
     bool Create(const RECT& rect, HWND parent, int id);
@@ -152,6 +159,9 @@ public:
     // `id` (a combo box) and destroys it. 1 on success.
     BOOL CreateFromPlaceholder(HWND dialog, int id);
 
+    // True when check mode was asked for and the check images are missing:
+    // the box shows, without its tree. Tell the user kComboTreeNoCheckImagesText.
+    bool MissingCheckImages() const { return m_tree.MissingImages(); }
     // Only before the tree exists, unless nothing changes.
     BOOL SetCheckMode(bool checkMode);
     bool CheckMode() const { return m_checkMode; }
@@ -168,8 +178,8 @@ public:
     int GetCheck(HTREEITEM item) const;
     HTREEITEM GetSelectedItem() const;
     bool SelectItem(HTREEITEM item);
-    int SetItemData(HTREEITEM item, int value);
-    int GetItemData(HTREEITEM item) const;
+    int SetItemData(HTREEITEM item, LPARAM value);
+    LPARAM GetItemData(HTREEITEM item) const;
     std::string GetItemText(HTREEITEM item) const;
     void DeleteAllItems();
     void ExpandAll();

@@ -41,7 +41,7 @@ void CFlatEdit::DrawFrame()
 {
     if (!m_hWnd || !HasFrame())
         return;
-    HDC dc = ::GetWindowDC(m_hWnd);
+    WindowDC dc(m_hWnd);
     if (!dc)
         return;
     const RECT window = GetWindowRect();
@@ -61,7 +61,6 @@ void CFlatEdit::DrawFrame()
         Line(dc, inner.right - 1, inner.top, inner.right - 1, inner.bottom, face);
     if (style & WS_HSCROLL)
         Line(dc, inner.left, inner.bottom - 1, inner.right, inner.bottom - 1, face);
-    ::ReleaseDC(m_hWnd, dc);
 }
 
 void CFlatEdit::OnMouseMove()

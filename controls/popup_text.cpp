@@ -262,7 +262,7 @@ LRESULT CTreeItemTip::WindowProc(UINT msg, WPARAM, LPARAM lp)
 {
     switch (msg) {
     case WM_MOUSEMOVE:
-        OnMouseMove(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+        OnMouseMove(decode::Point(lp));
         break;
     case WM_LBUTTONDOWN:
         ModulePopupText().Cancel();

@@ -10,7 +10,7 @@
 // text of an item whose label the control cuts off.
 #pragma once
 
-#include "controls/subclass_wnd.h"
+#include "framework/SubclassWnd.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
 

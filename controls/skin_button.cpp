@@ -300,7 +300,7 @@ bool CSkinButton::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         result = TRUE;
         return true;
     case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED)
+        if (decode::CommandCode(wp) == BN_CLICKED)
             OnClicked();
         return false;  // the parent still hears of the click
     }
@@ -331,7 +331,7 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         return CallPrevious(WM_LBUTTONDOWN, wp, lp);
     case WM_MOUSEMOVE:
         if (!(wp & MK_LBUTTON) || m_over)
-            OnMouseMove(POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+            OnMouseMove(decode::Point(lp));
         break;
     case WM_MOUSELEAVE:
     case WM_CANCELMODE:

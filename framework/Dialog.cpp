@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/Keyboard.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -38,17 +40,6 @@ void CDataExchange::Control(int id, CWnd& control)
         control.SubclassDlgItem(id, m_dialog.GetSafeHwnd());
 }
 
-CDialog::~CDialog()
-{
-    // A modeless dialog still open when its object goes is destroyed with it
-    // (CWnd's destructor would only unsubclass it).
-    if (m_hWnd && !m_modal) {
-        HWND hwnd = m_hWnd;
-        UnsubclassWindow();
-        ::DestroyWindow(hwnd);
-    }
-}
-
 bool CDialog::InitModalIndirect(const void* dialogTemplate, HWND parent, const void* initData)
 {
     m_template = dialogTemplate;
@@ -76,18 +67,24 @@ bool CDialog::CreateIndirect(const void* dialogTemplate, HWND parent, const void
     m_parent = parent;
     m_initData = initData;
     m_modal = false;
-    return ::CreateDialogIndirectParamA(ThisModule(), static_cast<LPCDLGTEMPLATEA>(dialogTemplate), parent,
-                                        StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+    HWND dialog = ::CreateDialogIndirectParamA(ThisModule(), static_cast<LPCDLGTEMPLATEA>(dialogTemplate), parent,
+                                               StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    // The host's message loop knows nothing of us: Tab, arrows and Escape
+    // come through our own filter (Keyboard.h).
+    if (dialog && m_hWnd == dialog)
+        keyboard::AddWindow(dialog);
+    return dialog != nullptr;
 }
 
-INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp)
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg != WM_INITDIALOG)
         return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lp);
     if (!dialog || !dialog->SubclassWindow(hwnd))
         return TRUE;
-    ThreadCurrentMessage() = CurrentMessage{hwnd, msg, 0, lp};
+    dialog->m_ownsWindow = true;
+    MessageScope scope(hwnd, msg, wp, lp);
     return dialog->OnInitDialog();
 }
 
@@ -130,12 +127,12 @@ void CDialog::OnCancel()
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    if (msg == WM_COMMAND && decode::CommandCode(wp) == BN_CLICKED) {
         // The button hears of its click first (check boxes toggle, menus open).
         LRESULT result = 0;
         if (ReflectNotification(msg, wp, lp, result))
             return result;
-        switch (LOWORD(wp)) {
+        switch (decode::CommandId(wp)) {
         case IDOK:
             OnOK();
             return 0;
@@ -143,6 +140,8 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
             OnCancel();
             return 0;
         }
+        if (OnCommand(decode::CommandId(wp), decode::CommandCode(wp), decode::CommandControl(lp)))
+            return 0;
         return Default();
     }
     return CWnd::WindowProc(msg, wp, lp);

@@ -5,7 +5,10 @@
 // message goes through WindowProc like any other CWnd, and LRESULTs
 // (brushes of WM_CTLCOLOR*, for instance) are returned directly.
 // The object pointer follows the CWnd rule (set at WM_INITDIALOG, cleared
-// after WM_NCDESTROY).
+// at the window's end), and so does the lifetime: the dialog ends (EndDialog,
+// DestroyWindow) before its object goes. A modeless dialog takes its keys
+// through the keyboard filter (Keyboard.h) while it exists, so Tab, arrows
+// and Escape work inside a message loop that is not ours.
 #pragma once
 
 #include "framework/Wnd.h"
@@ -34,7 +37,6 @@ private:
 class CDialog : public CWnd {
 public:
     CDialog() = default;
-    ~CDialog() override;
 
     // Prepares a modal run from `dialogTemplate` (DLGTEMPLATE or DLGTEMPLATEEX).
     // `initData` is optional class-library initialisation data (resource type 240).

@@ -1,5 +1,10 @@
 #include "framework/Wnd.h"
 
+#include "framework/Keyboard.h"
+#include "framework/OwnerDrawMenu.h"
+
+#include <cassert>
+
 namespace {
 
 // Property under which a window carries its CWnd*. A property rather than
@@ -8,24 +13,21 @@ const char kObjectProp[] = "pelmo.CWnd";
 
 thread_local CurrentMessage t_current;
 
-// Saves the thread's current-message record and restores it on scope exit.
-class CurrentMessageScope {
-public:
-    CurrentMessageScope(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) : m_saved(t_current)
-    {
-        t_current = CurrentMessage{hwnd, msg, wp, lp};
-    }
-    ~CurrentMessageScope() { t_current = m_saved; }
-
-private:
-    CurrentMessage m_saved;
-};
-
 }  // namespace
 
 CurrentMessage& ThreadCurrentMessage()
 {
     return t_current;
+}
+
+MessageScope::MessageScope(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) : m_saved(t_current)
+{
+    t_current = CurrentMessage{hwnd, msg, wp, lp};
+}
+
+MessageScope::~MessageScope()
+{
+    t_current = m_saved;
 }
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -39,12 +41,12 @@ CWnd::~CWnd()
 {
     if (!m_hWnd)
         return;
-    if (m_subclassed) {
-        UnsubclassWindow();
-    } else {
-        // The object goes first: detach so no late message reaches it.
-        HWND hwnd = m_hWnd;
-        DetachObject();
+    const bool owned = m_ownsWindow;
+    HWND hwnd = m_subclassed ? UnsubclassWindow() : m_hWnd;
+    DetachObject();
+    if (owned && ::IsWindow(hwnd)) {
+        // The derived part and the members are already gone: see the lifetime rule.
+        assert(!"a window must be destroyed before its object");
         ::DestroyWindow(hwnd);
     }
 }
@@ -81,6 +83,8 @@ bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWO
     HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent,
                                   reinterpret_cast<HMENU>(idOrMenu), ThisModule(), this);
+    if (hwnd && m_hWnd == hwnd)
+        m_ownsWindow = true;
     return hwnd != nullptr && m_hWnd == hwnd;
 }
 
@@ -88,10 +92,10 @@ bool CWnd::SubclassWindow(HWND hwnd)
 {
     if (m_hWnd || !hwnd || !::IsWindow(hwnd) || FromHandle(hwnd))
         return false;
+    if (!m_attach.HookWindow(hwnd))
+        return false;
     AttachObject(hwnd);
     m_subclassed = true;
-    m_prevProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWindowProc)));
     PreSubclassWindow();
     return true;
 }
@@ -106,7 +110,7 @@ HWND CWnd::UnsubclassWindow()
     HWND hwnd = m_hWnd;
     if (!hwnd || !m_subclassed)
         return nullptr;
-    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
+    m_attach.HookWindow(nullptr);
     DetachObject();
     return hwnd;
 }
@@ -136,15 +140,33 @@ void CWnd::DetachObject()
     if (m_hWnd)
         ::RemovePropA(m_hWnd, kObjectProp);
     m_hWnd = nullptr;
-    m_prevProc = nullptr;
     m_subclassed = false;
+    m_ownsWindow = false;
+}
+
+void CWnd::WindowGone()
+{
+    keyboard::RemoveWindow(m_hWnd);
+    DetachObject();
+    PostNcDestroy();
 }
 
 LRESULT CWnd::CallPrevious(UINT msg, WPARAM wp, LPARAM lp)
 {
-    if (m_prevProc)
-        return ::CallWindowProcA(m_prevProc, m_hWnd, msg, wp, lp);
+    if (m_subclassed)
+        return m_attach.CallNext(msg, wp, lp);
     return ::DefWindowProcA(m_hWnd, msg, wp, lp);
+}
+
+LRESULT CWnd::AttachHook::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    return m_owner.WindowProc(msg, wp, lp);
+}
+
+void CWnd::AttachHook::OnWindowDestroyed(HWND hwnd)
+{
+    if (m_owner.m_hWnd == hwnd)
+        m_owner.WindowGone();
 }
 
 LRESULT CWnd::Default()
@@ -170,35 +192,78 @@ bool CWnd::ReflectNotification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     switch (msg) {
     case WM_NOTIFY:
         if (lp)
-            child = reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
+            child = decode::Ref<NMHDR>(lp).hwndFrom;
         break;
     case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lp);
+        child = decode::CommandControl(lp);
         break;
     case WM_DRAWITEM:
-        if (lp && reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->CtlType != ODT_MENU)
-            child = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
+        if (lp && decode::Ref<DRAWITEMSTRUCT>(lp).CtlType != ODT_MENU)
+            child = decode::Ref<DRAWITEMSTRUCT>(lp).hwndItem;
         break;
     case WM_MEASUREITEM:
-        if (lp && reinterpret_cast<const MEASUREITEMSTRUCT*>(lp)->CtlType != ODT_MENU)
-            child = ::GetDlgItem(m_hWnd, static_cast<int>(reinterpret_cast<const MEASUREITEMSTRUCT*>(lp)->CtlID));
+        if (lp && decode::Ref<MEASUREITEMSTRUCT>(lp).CtlType != ODT_MENU)
+            child = ::GetDlgItem(m_hWnd, static_cast<int>(decode::Ref<MEASUREITEMSTRUCT>(lp).CtlID));
+        break;
+    case WM_DELETEITEM:
+        if (lp)
+            child = decode::Ref<DELETEITEMSTRUCT>(lp).hwndItem;
+        break;
+    case WM_COMPAREITEM:
+        if (lp)
+            child = decode::Ref<COMPAREITEMSTRUCT>(lp).hwndItem;
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        // lParam is null for the window's own scroll bars.
+        child = decode::Window(lp);
         break;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORSCROLLBAR:
-        child = reinterpret_cast<HWND>(lp);
+        child = decode::Window(lp);
         break;
     }
     return child && child != m_hWnd && ReflectToChild(child, msg, wp, lp, result);
 }
 
-LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+bool CWnd::OnCommand(UINT, UINT, HWND)
+{
+    return false;
+}
+
+bool CWnd::OnUpdateCommand(CommandState&)
+{
+    return false;
+}
+
+LRESULT CWnd::OnNotify(NMHDR&)
+{
+    return Default();
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wp, LPARAM lp)
 {
     LRESULT result = 0;
-    if (ReflectNotification(msg, wp, lp, result))
+    if (ReflectNotification(message, wp, lp, result))
         return result;
+    switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(decode::CommandId(wp), decode::CommandCode(wp), decode::CommandControl(lp)))
+            return 0;
+        break;
+    case WM_NOTIFY:
+        if (lp)
+            return OnNotify(decode::Ref<NMHDR>(lp));
+        break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        if (DispatchOwnerDrawMenu(message, lp))
+            return TRUE;
+        break;
+    }
     return Default();
 }
 
@@ -214,14 +279,12 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     if (!wnd)
         return ::DefWindowProcA(hwnd, msg, wp, lp);
 
-    CurrentMessageScope scope(hwnd, msg, wp, lp);
+    MessageScope scope(hwnd, msg, wp, lp);
     LRESULT result = wnd->WindowProc(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         // The window is gone: detach first so PostNcDestroy may delete the object.
-        if (wnd->m_hWnd == hwnd) {
-            wnd->DetachObject();
-            wnd->PostNcDestroy();
-        }
+        if (wnd->m_hWnd == hwnd)
+            wnd->WindowGone();
     }
     return result;
 }

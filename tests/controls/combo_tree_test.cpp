@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr int kBoxId = 321;
@@ -64,8 +66,9 @@ protected:
         ::SendMessageA(box.TreeWindow(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
     }
 
-    testui::TestParent parent;
+    // The box goes with its parent's window, before its object (see Wnd.h).
     CComboTree box;
+    testui::TestParent parent;
     HTREEITEM a = nullptr, b = nullptr, c = nullptr, d = nullptr, e = nullptr;
 };
 
@@ -124,6 +127,9 @@ TEST_F(ComboTreeTest, NegativeItemValuesRoundTripAndDeletingEmptiesTheTree)
     EXPECT_EQ(0, box.SetItemData(c, -40));
     EXPECT_EQ(-40, box.GetItemData(c));
     EXPECT_EQ(-1, box.SetItemData(nullptr, 1));
+    const LPARAM wide = static_cast<LPARAM>(sizeof(LPARAM) > 4 ? 0x7FFFFFFF + static_cast<LONG_PTR>(2) : -2);
+    box.SetItemData(d, wide);
+    EXPECT_EQ(wide, box.GetItemData(d)) << "item data cut short";
     box.DeleteAllItems();
     EXPECT_EQ(nullptr, box.Tree().GetChildItem(nullptr));
     EXPECT_EQ(nullptr, box.GetSelectedItem());
@@ -436,20 +442,14 @@ TEST_F(CheckModeTest, SpaceOnTheDroppedTreeTogglesTheCaretItem)
 
 TEST(ComboTreeChecks, MissingCheckBitmapIsReportedAndTheTreeIsNotMade)
 {
-    testui::TestParent parent;
     CComboTree box;
+    testui::TestParent parent;
     box.SetCheckMode(true);
     box.SetImageModule(::GetModuleHandleA(nullptr));  // the test program has no such bitmap
-    std::string reported;
-    testui::ModalDriver driver([&](HWND dialog) {
-        char text[512] = {};
-        ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
-        reported = text;
-        testui::ClickButton(dialog, IDOK);
-    });
     ASSERT_TRUE(box.Create(RECT{20, 20, 200, 42}, parent.Handle(), kBoxId)) << "the box itself still shows";
-    EXPECT_TRUE(driver.Ran()) << "no message about the missing bitmap";
-    EXPECT_NE(std::string::npos, reported.find("COMBOTREECHECKS")) << reported;
+    EXPECT_EQ(nullptr, testui::FindThreadDialog()) << "creating a control opened a message box";
+    EXPECT_TRUE(box.MissingCheckImages());
+    EXPECT_NE(nullptr, std::strstr(kComboTreeNoCheckImagesText, "COMBOTREECHECKS"));
     EXPECT_EQ(nullptr, box.TreeWindow());
     EXPECT_EQ(nullptr, box.AddPath("a"));
     EXPECT_EQ(nullptr, box.SelectPath("a"));
@@ -457,6 +457,7 @@ TEST(ComboTreeChecks, MissingCheckBitmapIsReportedAndTheTreeIsNotMade)
 
 TEST(ComboTreePlaceholder, BoxTakesThePlaceholdersPlaceIdAndDroppedHeight)
 {
+    CComboTree box;
     testui::TestParent parent;
     HWND placeholder = ::CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 30, 40, 150, 130,
                                          parent.Handle(), reinterpret_cast<HMENU>(kPlaceholderId), nullptr, nullptr);
@@ -465,7 +466,6 @@ TEST(ComboTreePlaceholder, BoxTakesThePlaceholdersPlaceIdAndDroppedHeight)
     RECT dropped{};
     ::SendMessageA(placeholder, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
 
-    CComboTree box;
     EXPECT_FALSE(box.CreateFromPlaceholder(parent.Handle(), 9999)) << "no such control";
     ASSERT_TRUE(box.CreateFromPlaceholder(parent.Handle(), kPlaceholderId));
     EXPECT_FALSE(::IsWindow(placeholder)) << "the placeholder is still there";

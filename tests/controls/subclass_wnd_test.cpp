@@ -1,5 +1,5 @@
 // The subclassing hook chain: order, removal in any order, destruction.
-#include "controls/subclass_wnd.h"
+#include "framework/SubclassWnd.h"
 #include "framework/Wnd.h"
 #include "support/msg_sequence.h"
 

@@ -1,4 +1,4 @@
-#include "controls/subclass_wnd.h"
+#include "framework/SubclassWnd.h"
 
 #include "framework/Wnd.h"
 
@@ -25,22 +25,6 @@ WNDPROC CurrentProc(HWND hwnd)
 {
     return reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
 }
-
-// Puts this message into the thread's current-message record for the scope,
-// so Default() and any framework code asking for the current message see it.
-class CurrentMessageSwap {
-public:
-    CurrentMessageSwap(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) : m_saved(ThreadCurrentMessage())
-    {
-        ThreadCurrentMessage() = CurrentMessage{hwnd, msg, wp, lp};
-    }
-    ~CurrentMessageSwap() { ThreadCurrentMessage() = m_saved; }
-    CurrentMessageSwap(const CurrentMessageSwap&) = delete;
-    CurrentMessageSwap& operator=(const CurrentMessageSwap&) = delete;
-
-private:
-    CurrentMessage m_saved;
-};
 
 }  // namespace
 
@@ -133,28 +117,36 @@ LRESULT CSubclassWnd::WindowProc(UINT, WPARAM, LPARAM)
 
 LRESULT CSubclassWnd::Default()
 {
-    const CurrentMessage m = ThreadCurrentMessage();
+    const CurrentMessage& m = ThreadCurrentMessage();
+    return CallNext(m.message, m.wParam, m.lParam);
+}
+
+LRESULT CSubclassWnd::CallNext(UINT msg, WPARAM wp, LPARAM lp)
+{
     if (m_hooked) {
-        if (m_next)
-            return m_next->WindowProc(m.message, m.wParam, m.lParam);
-        return ::CallWindowProcA(m_savedProc, m_hooked, m.message, m.wParam, m.lParam);
+        if (m_next) {
+            // The next hook's Default() must see the arguments it was given.
+            MessageScope scope(m_hooked, msg, wp, lp);
+            return m_next->WindowProc(msg, wp, lp);
+        }
+        return ::CallWindowProcA(m_savedProc, m_hooked, msg, wp, lp);
     }
     // This hook left its window while handling the message: the rest of the
     // chain was relinked without it, so give the message to the window itself.
-    HWND hwnd = m.hwnd;
+    HWND hwnd = ThreadCurrentMessage().hwnd;
     if (!hwnd || !::IsWindow(hwnd))
         return 0;
     auto& map = HookMap();
     auto found = map.find(hwnd);
     WNDPROC proc = found != map.end() ? found->second.original : CurrentProc(hwnd);
     if (!proc || proc == HookProc)
-        return ::DefWindowProcA(hwnd, m.message, m.wParam, m.lParam);
-    return ::CallWindowProcA(proc, hwnd, m.message, m.wParam, m.lParam);
+        return ::DefWindowProcA(hwnd, msg, wp, lp);
+    return ::CallWindowProcA(proc, hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK CSubclassWnd::HookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    CurrentMessageSwap current(hwnd, msg, wp, lp);
+    MessageScope current(hwnd, msg, wp, lp);
     auto& map = HookMap();
     auto found = map.find(hwnd);
     if (found == map.end())
@@ -167,7 +159,9 @@ LRESULT CALLBACK CSubclassWnd::HookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
             auto entry = map.find(hwnd);
             if (entry == map.end() || !entry->second.head)
                 break;
-            entry->second.head->Unhook();
+            CSubclassWnd* hook = entry->second.head;
+            hook->Unhook();
+            hook->OnWindowDestroyed(hwnd);
         }
         map.erase(hwnd);
         return ::CallWindowProcA(chain.original, hwnd, msg, wp, lp);
