@@ -11,7 +11,7 @@
 #include "core/records.h"
 #include "core/user_notice.h"
 #include "framework/data/database.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 #include "module/module_state.h"
 #include "pelmo.h"
 

@@ -32,8 +32,6 @@ constexpr char kDatabaseForeign[] = "好友数据库文件不是本程序的通�
 constexpr char kDatabaseInUse[] = "好友数据库文件正被其他程序使用，请稍后再登录：";
 constexpr char kDatabaseNoAccess[] = "好友数据库文件无法读写：";
 constexpr char kDefaultText[] = "Default";
-constexpr WPARAM kNoticeBookChanged = 6;
-constexpr UINT WM_MANAGER_REFRESH = WM_USER + 0x66;
 constexpr size_t kNameBuffer = 50;
 
 bool IsOnline(const FriendInfo& f) { return f.state != PELMO_STATE_OFFLINE; }
@@ -288,9 +286,9 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
     if (!db.AddFriendRec(FieldText(config.identity).c_str(), &info, 1, 1, 0)) return 0;
 
     if (config.notifyWindow)
-        ::PostMessageA(static_cast<HWND>(ULongToHandle(config.notifyWindow)), config.notifyMessage, kNoticeBookChanged, 0);
+        ::PostMessageA(static_cast<HWND>(ULongToHandle(config.notifyWindow)), config.notifyMessage, PELMO_NOTICE_BOOK_CHANGED, 0);
     HWND manager = state.managerWindow;
-    if (manager && ::IsWindow(manager)) ::PostMessageA(manager, WM_MANAGER_REFRESH, 0, info.groupID);
+    if (manager && ::IsWindow(manager)) ::PostMessageA(manager, PELMO_WM_MANAGER_REFRESH, 0, info.groupID);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 #include "core/host_config.h"
 
 #include "core/friend_cache.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 
 #include <windows.h>
 

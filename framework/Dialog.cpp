@@ -150,6 +150,13 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 // Class-library initialisation data: entries of control id (WORD), message
 // (WORD), data length (DWORD) and data, ended by a zero control id. The old
 // list and combo "add string" codes are mapped to today's messages.
+namespace {
+// The class library's initialisation-data codes for adding list strings.
+constexpr WORD kInitListAddString = 0x0401;
+constexpr WORD kInitComboAddString = 0x0403;
+constexpr WORD kInitComboAddStringOld = 0x1234;
+}  // namespace
+
 void CDialog::ApplyInitData()
 {
     const auto* p = static_cast<const BYTE*>(m_initData);
@@ -164,9 +171,9 @@ void CDialog::ApplyInitData()
         std::memcpy(&message, p + 2, sizeof message);
         std::memcpy(&length, p + 4, sizeof length);
         const char* data = reinterpret_cast<const char*>(p + 8);
-        if (message == 0x0401)
+        if (message == kInitListAddString)
             ::SendDlgItemMessageA(m_hWnd, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(data));
-        else if (message == 0x0403 || message == 0x1234)
+        else if (message == kInitComboAddString || message == kInitComboAddStringOld)
             ::SendDlgItemMessageA(m_hWnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(data));
         p += 8 + length;
     }

@@ -1,6 +1,6 @@
 #include "host/address_book_demo.h"
 
-#include "module/history_lib.h"
+#include "history_lib.h"
 #include "pelmo.h"
 
 #include <cstring>

@@ -8,7 +8,7 @@
 #include "host/address_book_demo.h"
 #include "host/host_window.h"
 #include "host/screenshot.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 #include "pelmo.h"
 
 #include <cstdio>

@@ -36,6 +36,8 @@
 #define PELMO_API
 #endif
 
+#include "pelmo_notices.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -206,6 +208,8 @@ HMENU PELMO_API getGlobalMenu(WORD id);
    type 6 (string table) it is a 255-byte buffer with string `id`, which the
    caller owns and frees with HeapFree(GetProcessHeap(), 0, p). Any other
    type stays valid while pelmo.dll is loaded. */
+#define PELMO_RES_DIALOG 5 /* RT_DIALOG */
+#define PELMO_RES_STRING 6 /* RT_STRING */
 void* PELMO_API getGlobalRes(unsigned int id, int type);
 void PELMO_API releaseGlobalRes(void);
 

@@ -1,7 +1,7 @@
 #include "manager/contact_dlg.h"
 
 #include "manager/dialog_look.h"
-#include "module/skin_lib.h"
+#include "skin_lib.h"
 #include "resources/resource_ids.h"
 
 #include <algorithm>

@@ -1,14 +1,10 @@
 #include "manager/dialog_look.h"
 
-#include "module/module_state.h"
+#include "core/resource_text.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
 
 namespace dialoglook {
-
-namespace {
-constexpr int kStringBuffer = 255;
-}
 
 void SetClientSize(HWND dialog, SIZE client)
 {
@@ -27,9 +23,7 @@ void MoveControl(HWND dialog, int id, const RECT& rect)
 
 std::string ResourceText(unsigned id)
 {
-    char buffer[kStringBuffer] = {};
-    getGlobalStr(id, buffer, kStringBuffer);
-    return buffer;
+    return resources::String(id);
 }
 
 void FillChooser(CComboTree& chooser, const std::vector<dialogs::ChooserItem>& items, int chosen)

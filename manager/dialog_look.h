@@ -4,6 +4,7 @@
 
 #include "controls/combo_tree.h"
 #include "manager/dialog_rules.h"
+#include "string_ids.h"
 
 #include <windows.h>
 
@@ -12,7 +13,7 @@
 
 namespace dialoglook {
 
-constexpr UINT kManagerCaption = 507;  // caption of the manager's boxes
+constexpr UINT kManagerCaption = IDS_MANAGER_CAPTION;  // caption of the manager's boxes
 
 // Sizes the window so that its client area is `client`, keeping its place.
 void SetClientSize(HWND dialog, SIZE client);

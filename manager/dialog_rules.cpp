@@ -1,5 +1,7 @@
 #include "manager/dialog_rules.h"
 
+#include "core/text.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -173,19 +175,7 @@ void CopyText(char* field, size_t width, size_t limit, const std::string& text)
 {
     if (!field || width == 0)
         return;
-    size_t n = text.size();
-    if (n > limit)
-        n = limit;
-    if (n > width - 1)
-        n = width - 1;
-    // Walk whole characters so a cut never leaves a lead byte behind.
-    size_t end = 0;
-    while (end < n) {
-        const size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size() ? 2 : 1;
-        if (end + step > n)
-            break;
-        end += step;
-    }
+    const size_t end = WholeCharPrefix(text.data(), text.size(), limit < width - 1 ? limit : width - 1);
     std::memcpy(field, text.data(), end);
     std::memset(field + end, 0, width - end);
 }

@@ -1,5 +1,6 @@
 #include "module/message_box.h"
 
+#include "core/resource_text.h"
 #include "module/module_state.h"
 #include "pelmo.h"
 #include "resources/resource_ids.h"
@@ -162,18 +163,14 @@ BOOL CMessageBoxSkinDlg::OnEraseBackground(HDC dc)
 
 namespace {
 
-constexpr int kStringBuffer = 255;
-
 std::string LoadText(unsigned id)
 {
-    char buffer[kStringBuffer] = {};
-    getGlobalStr(id, buffer, kStringBuffer);
-    return buffer;
+    return resources::String(id);
 }
 
 int RunMessageBox(CMessageBoxSkinDlg& dialog, HWND parent, bool withInitData)
 {
-    const void* dialogTemplate = getGlobalRes(IDD_MESSAGEBOX_SKIN, 5);
+    const void* dialogTemplate = getGlobalRes(IDD_MESSAGEBOX_SKIN, PELMO_RES_DIALOG);
     if (!dialogTemplate)
         return -1;
     const void* initData = nullptr;

@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr int kStringTableType = 6;  // RT_STRING
-constexpr int kDialogType = 5;       // RT_DIALOG
+constexpr int kStringTableType = PELMO_RES_STRING;
+constexpr int kDialogType = PELMO_RES_DIALOG;
 constexpr int kStringBufferSize = 255;
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "core/growable_array.h"
 #include "core/product.h"
 #include "core_host.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 #include "core/session_state.h"
 #include "string_ids.h"
 #include "support/ui_driver.h"
@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr WPARAM kNoticeBookChanged = 6;
-constexpr UINT kManagerRefresh = WM_USER + 0x66;
+constexpr WPARAM kNoticeBookChanged = PELMO_NOTICE_BOOK_CHANGED;
+constexpr UINT kManagerRefresh = PELMO_WM_MANAGER_REFRESH;
 
 using testui::ResourceText;
 

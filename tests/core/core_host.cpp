@@ -3,7 +3,7 @@
 #include "core/host_config.h"
 #include "core/user_notice.h"
 #include "framework/data/database.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 
 #include "support/sqlite_file.h"
 #include <windows.h>

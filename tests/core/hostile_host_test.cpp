@@ -8,7 +8,7 @@
 #include "core/user_notice.h"
 #include "core_host.h"
 #include "framework/data/database.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 
 #include <sqlite3.h>
 #include <windows.h>

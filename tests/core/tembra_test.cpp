@@ -1,6 +1,6 @@
 // The history library stand-in: the configuration record and the store.
 #include "core_host.h"
-#include "module/history_lib.h"
+#include "history_lib.h"
 
 #include <cstring>
 #include <string>
