@@ -1,7 +1,7 @@
 #include "controls/combo_tree.h"
 #include "controls/tree_items.h"
 
-#include "module/module_state.h"
+#include "core/resource_text.h"
 
 #include <algorithm>
 
@@ -556,7 +556,7 @@ int CComboTree::OnCreate()
     if (font)
         m_edit.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    HMODULE images = m_imageModule ? m_imageModule : module::ResourceLibrary();
+    HMODULE images = m_imageModule ? m_imageModule : resources::Library();
     // Without its check images the tree stays away; the box still shows.
     m_tree.Create(m_hWnd, SIZE{m_droppedWidth, m_droppedHeight}, m_checkMode, images);
     return 0;
