@@ -1,6 +1,6 @@
 #include "controls/skin_dialog.h"
 
-#include "module/module_state.h"
+#include "core/resource_text.h"
 #include "resources/resource_ids.h"
 
 CSkinDialog::CSkinDialog()
@@ -28,7 +28,7 @@ void CSkinDialog::SkinButton(CSkinButton& button)
 {
     button.SetBold(true);
     button.SetAlign(CSkinButton::kAlignOverlap);
-    button.SetImageModule(module::ResourceLibrary());
+    button.SetImageModule(resources::Library());
     button.SetBitmaps(IDB_BUTTON_IN, skin::kButtonTransparent, IDB_BUTTON_OUT, skin::kButtonTransparent);
     // Whatever the images leave transparent shows the band they stand on.
     for (auto index : {CSkinButton::kBackIn, CSkinButton::kBackOut, CSkinButton::kBackFocus})
