@@ -187,7 +187,7 @@ void CContactDlg::LoadRecord()
 
 void CContactDlg::FillChooser()
 {
-    m_chooser.DeleteAllItems();
+    m_chooser.Tree().DeleteAllItems();
     {
         CSetDlgSkin skin;
         m_chooser.SetBkColor(skin.GetEditBkColor());
@@ -215,8 +215,8 @@ void CContactDlg::WriteRecord(const int* groupValue)
 void CContactDlg::OnOK()
 {
     UpdateData(true);
-    HTREEITEM item = m_chooser.GetSelectedItem();
-    const int value = item ? m_chooser.GetItemData(item) : 0;
+    HTREEITEM item = m_chooser.Tree().GetCaret();
+    const int value = item ? m_chooser.Tree().GetItemData(item) : 0;
     const dialogs::ContactCheck check =
         dialogs::CheckContact(m_cache, m_record, m_mode, m_texts[kNumberField], item ? &value : nullptr);
     switch (check.verdict) {

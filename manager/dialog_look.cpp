@@ -28,19 +28,20 @@ std::string ResourceText(unsigned id)
 
 void FillChooser(CComboTree& chooser, const std::vector<dialogs::ChooserItem>& items, int chosen)
 {
+    CComboTreeDropTree& tree = chooser.Tree();
     std::vector<HTREEITEM> handles;
     handles.reserve(items.size());
     for (const auto& item : items) {
         HTREEITEM parent = item.parent >= 0 ? handles[static_cast<size_t>(item.parent)] : TVI_ROOT;
         // The root goes in as a path; group names are items of their own and
         // may hold the separator.
-        HTREEITEM handle = item.parent < 0 ? chooser.AddPath(item.text) : chooser.InsertItem(item.text, parent);
-        chooser.SetItemData(handle, item.value);
+        HTREEITEM handle = item.parent < 0 ? tree.AddPath(item.text) : tree.InsertItem(item.text, parent);
+        tree.SetItemData(handle, item.value);
         handles.push_back(handle);
     }
-    chooser.ExpandAll();
+    tree.ExpandAll();
     if (chosen >= 0 && static_cast<size_t>(chosen) < items.size()) {
-        chooser.SelectItem(handles[static_cast<size_t>(chosen)]);
+        tree.SelectItem(handles[static_cast<size_t>(chosen)]);
         chooser.SetText(items[static_cast<size_t>(chosen)].text);
     }
 }

@@ -74,7 +74,7 @@ void CGroupDlg::Layout()
 
 void CGroupDlg::FillChooser()
 {
-    m_chooser.DeleteAllItems();
+    m_chooser.Tree().DeleteAllItems();
     if (!m_record || !m_cache)
         return;
     const std::vector<dialogs::ChooserItem> items =
@@ -114,8 +114,8 @@ void CGroupDlg::Refuse(dialogs::GroupVerdict verdict)
 void CGroupDlg::OnOK()
 {
     UpdateData(true);
-    HTREEITEM item = m_chooser.GetSelectedItem();
-    const int value = item ? m_chooser.GetItemData(item) : 0;
+    HTREEITEM item = m_chooser.Tree().GetCaret();
+    const int value = item ? m_chooser.Tree().GetItemData(item) : 0;
     int parent = 0;
     const dialogs::GroupVerdict verdict =
         dialogs::CheckGroup(m_cache, m_record, m_mode, m_name, item ? &value : nullptr, &parent);

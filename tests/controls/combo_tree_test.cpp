@@ -41,7 +41,7 @@ protected:
         ASSERT_TRUE(parent.IsWindow());
         ASSERT_TRUE(box.SetCheckMode(CheckMode()));
         ASSERT_TRUE(box.Create(RECT{20, 20, 200, 42}, parent.Handle(), kBoxId));
-        ASSERT_NE(nullptr, box.TreeWindow()) << "the check images are missing from the resource library";
+        ASSERT_NE(nullptr, box.Tree().GetSafeHwnd()) << "the check images are missing from the resource library";
     }
     virtual bool CheckMode() const { return false; }
     void TearDown() override { box.CloseUp(false); }
@@ -53,17 +53,17 @@ protected:
     // e
     void FillSample()
     {
-        a = box.AddPath("a");
-        c = box.AddPath("a/b/c");
+        a = box.Tree().AddPath("a");
+        c = box.Tree().AddPath("a/b/c");
         b = box.Tree().GetParentItem(c);
-        d = box.AddPath("a/d");
-        e = box.AddPath("e");
+        d = box.Tree().AddPath("a/d");
+        e = box.Tree().AddPath("e");
         ASSERT_TRUE(a && b && c && d && e);
-        box.ExpandAll();
+        box.Tree().ExpandAll();
     }
     void KeyToTree(UINT key, bool alt = false)
     {
-        ::SendMessageA(box.TreeWindow(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
+        ::SendMessageA(box.Tree().GetSafeHwnd(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
     }
 
     // The box goes with its parent's window, before its object (see Wnd.h).
@@ -76,83 +76,83 @@ protected:
 
 TEST_F(ComboTreeTest, AddPathReusesTheExistingPartsAndInsertsOnlyTheRest)
 {
-    HTREEITEM second = box.AddPath("单位/市场部");
+    HTREEITEM second = box.Tree().AddPath("单位/市场部");
     ASSERT_NE(nullptr, second);
     HTREEITEM first = box.Tree().GetParentItem(second);
     ASSERT_NE(nullptr, first);
 
-    HTREEITEM third = box.AddPath("单位/市场部/华东区");
+    HTREEITEM third = box.Tree().AddPath("单位/市场部/华东区");
     ASSERT_NE(nullptr, third);
     EXPECT_EQ(second, box.Tree().GetParentItem(third)) << "the third part went elsewhere";
     EXPECT_EQ(nullptr, box.Tree().GetNextSiblingItem(first)) << "a second top-level item was inserted";
     EXPECT_EQ(third, box.Tree().GetChildItem(second));
     EXPECT_EQ(nullptr, box.Tree().GetNextSiblingItem(third));
 
-    EXPECT_EQ(nullptr, box.AddPath("单位/市场部")) << "a whole existing path inserts nothing";
-    EXPECT_EQ(nullptr, box.AddPath(""));
-    EXPECT_EQ("单位/市场部/华东区", box.GetItemPath(third));
-    EXPECT_EQ("单位", box.GetItemPath(first));
+    EXPECT_EQ(nullptr, box.Tree().AddPath("单位/市场部")) << "a whole existing path inserts nothing";
+    EXPECT_EQ(nullptr, box.Tree().AddPath(""));
+    EXPECT_EQ("单位/市场部/华东区", box.Tree().GetItemPath(third));
+    EXPECT_EQ("单位", box.Tree().GetItemPath(first));
 }
 
 TEST_F(ComboTreeTest, SelectPathSelectsOnlyAWholeMatchAndFollowsTheSeparator)
 {
     FillSample();
-    EXPECT_EQ(c, box.SelectPath("a/b/c"));
-    EXPECT_EQ(c, box.GetSelectedItem());
-    EXPECT_EQ(nullptr, box.SelectPath("a/b/x"));
-    EXPECT_EQ(c, box.GetSelectedItem()) << "a partial match moved the caret";
-    EXPECT_EQ(nullptr, box.SelectPath("b")) << "b is not a top-level item";
-    EXPECT_EQ(nullptr, box.SelectPath(""));
+    EXPECT_EQ(c, box.Tree().SelectPath("a/b/c"));
+    EXPECT_EQ(c, box.Tree().GetCaret());
+    EXPECT_EQ(nullptr, box.Tree().SelectPath("a/b/x"));
+    EXPECT_EQ(c, box.Tree().GetCaret()) << "a partial match moved the caret";
+    EXPECT_EQ(nullptr, box.Tree().SelectPath("b")) << "b is not a top-level item";
+    EXPECT_EQ(nullptr, box.Tree().SelectPath(""));
 
     box.Tree().SetSeparator('\\');
-    EXPECT_EQ("a\\b\\c", box.GetItemPath(c));
-    EXPECT_EQ(d, box.SelectPath("a\\d"));
-    EXPECT_EQ(nullptr, box.SelectPath("a/d"));
+    EXPECT_EQ("a\\b\\c", box.Tree().GetItemPath(c));
+    EXPECT_EQ(d, box.Tree().SelectPath("a\\d"));
+    EXPECT_EQ(nullptr, box.Tree().SelectPath("a/d"));
 }
 
 TEST_F(ComboTreeTest, SelectPathLooksUnderEveryItemOfTheSameName)
 {
-    HTREEITEM firstA = box.InsertItem("a");
-    HTREEITEM secondA = box.InsertItem("a");
-    HTREEITEM bUnderSecond = box.InsertItem("b", secondA);
+    HTREEITEM firstA = box.Tree().InsertItem("a");
+    HTREEITEM secondA = box.Tree().InsertItem("a");
+    HTREEITEM bUnderSecond = box.Tree().InsertItem("b", secondA);
     ASSERT_TRUE(firstA && secondA && bUnderSecond);
-    EXPECT_EQ(bUnderSecond, box.SelectPath("a/b"));
-    EXPECT_EQ(nullptr, box.AddPath("a/b")) << "a/b exists under the second a";
-    EXPECT_EQ(firstA, box.SelectPath("a"));
+    EXPECT_EQ(bUnderSecond, box.Tree().SelectPath("a/b"));
+    EXPECT_EQ(nullptr, box.Tree().AddPath("a/b")) << "a/b exists under the second a";
+    EXPECT_EQ(firstA, box.Tree().SelectPath("a"));
 }
 
 TEST_F(ComboTreeTest, NegativeItemValuesRoundTripAndDeletingEmptiesTheTree)
 {
     FillSample();
-    EXPECT_EQ(0, box.SetItemData(c, -40));
-    EXPECT_EQ(-40, box.GetItemData(c));
-    EXPECT_EQ(-1, box.SetItemData(nullptr, 1));
+    EXPECT_EQ(0, box.Tree().SetItemData(c, -40));
+    EXPECT_EQ(-40, box.Tree().GetItemData(c));
+    EXPECT_EQ(-1, box.Tree().SetItemData(nullptr, 1));
     const LPARAM wide = static_cast<LPARAM>(sizeof(LPARAM) > 4 ? 0x7FFFFFFF + static_cast<LONG_PTR>(2) : -2);
-    box.SetItemData(d, wide);
-    EXPECT_EQ(wide, box.GetItemData(d)) << "item data cut short";
-    box.DeleteAllItems();
+    box.Tree().SetItemData(d, wide);
+    EXPECT_EQ(wide, box.Tree().GetItemData(d)) << "item data cut short";
+    box.Tree().DeleteAllItems();
     EXPECT_EQ(nullptr, box.Tree().GetChildItem(nullptr));
-    EXPECT_EQ(nullptr, box.GetSelectedItem());
+    EXPECT_EQ(nullptr, box.Tree().GetCaret());
 }
 
 TEST_F(ComboTreeTest, DropDownThenEscapeCancelsAndReselectsTheItemSelectedBefore)
 {
     FillSample();
-    box.SelectItem(b);
+    box.Tree().SelectItem(b);
     box.SetText("b");
     parent.commands.clear();
 
     box.DropDown();
     ASSERT_TRUE(box.IsDropped());
-    EXPECT_TRUE(::IsWindowVisible(box.TreeWindow()));
+    EXPECT_TRUE(::IsWindowVisible(box.Tree().GetSafeHwnd()));
     EXPECT_EQ(1, CSubclassWnd::HookCount(parent.Handle())) << "no hook on the parent while dropped";
     KeyToTree(VK_DOWN);  // the caret moves to c
-    EXPECT_EQ(c, box.GetSelectedItem());
+    EXPECT_EQ(c, box.Tree().GetCaret());
     KeyToTree(VK_ESCAPE);
 
     EXPECT_FALSE(box.IsDropped());
-    EXPECT_FALSE(::IsWindowVisible(box.TreeWindow()));
-    EXPECT_EQ(b, box.GetSelectedItem()) << "cancelling did not restore the caret";
+    EXPECT_FALSE(::IsWindowVisible(box.Tree().GetSafeHwnd()));
+    EXPECT_EQ(b, box.Tree().GetCaret()) << "cancelling did not restore the caret";
     EXPECT_EQ("b", box.GetText());
     EXPECT_EQ(0, CSubclassWnd::HookCount(parent.Handle())) << "the parent hook stayed";
     EXPECT_SEQUENCE(BoxNotices(parent), Codes({CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDCANCEL}),
@@ -161,35 +161,35 @@ TEST_F(ComboTreeTest, DropDownThenEscapeCancelsAndReselectsTheItemSelectedBefore
 
 TEST_F(ComboTreeTest, CancellingFindsTheSavedItemEvenWhenItsPathIsAmbiguous)
 {
-    HTREEITEM first = box.InsertItem("同事");
-    HTREEITEM second = box.InsertItem("同事");
-    box.SelectItem(second);
+    HTREEITEM first = box.Tree().InsertItem("同事");
+    HTREEITEM second = box.Tree().InsertItem("同事");
+    box.Tree().SelectItem(second);
     box.DropDown();
     KeyToTree(VK_UP);
-    EXPECT_EQ(first, box.GetSelectedItem());
+    EXPECT_EQ(first, box.Tree().GetCaret());
     KeyToTree(VK_ESCAPE);
-    EXPECT_EQ(second, box.GetSelectedItem()) << "the first item of the same name was chosen instead";
+    EXPECT_EQ(second, box.Tree().GetCaret()) << "the first item of the same name was chosen instead";
 }
 
 TEST_F(ComboTreeTest, EnterAcceptsAndShowsTheItemTextInTheField)
 {
     FillSample();
-    box.SelectItem(a);
+    box.Tree().SelectItem(a);
     parent.commands.clear();
     box.DropDown();
     KeyToTree(VK_END);
-    EXPECT_EQ(e, box.GetSelectedItem());
+    EXPECT_EQ(e, box.Tree().GetCaret());
     KeyToTree(VK_RETURN);
     EXPECT_FALSE(box.IsDropped());
     EXPECT_EQ("e", box.GetText());
-    EXPECT_EQ(e, box.GetSelectedItem());
+    EXPECT_EQ(e, box.Tree().GetCaret());
     EXPECT_SEQUENCE(BoxNotices(parent), Codes({CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK}), "drop down, end, enter");
 }
 
 TEST_F(ComboTreeTest, KeysThatDropAndCloseTheTree)
 {
     FillSample();
-    box.SelectItem(d);
+    box.Tree().SelectItem(d);
     ::SetFocus(box.EditWindow());
 
     ::SendMessageA(box.EditWindow(), WM_KEYDOWN, VK_F4, 1);
@@ -211,7 +211,7 @@ TEST_F(ComboTreeTest, KeysThatDropAndCloseTheTree)
 TEST_F(ComboTreeTest, DropButtonTogglesAndAClickInTheFieldAccepts)
 {
     FillSample();
-    box.SelectItem(a);
+    box.Tree().SelectItem(a);
     parent.commands.clear();
     ClickOn(box.ButtonWindow());
     EXPECT_TRUE(box.IsDropped());
@@ -219,7 +219,7 @@ TEST_F(ComboTreeTest, DropButtonTogglesAndAClickInTheFieldAccepts)
     ClickOn(box.ButtonWindow());
     EXPECT_FALSE(box.IsDropped());
     EXPECT_EQ("b", box.GetText());
-    EXPECT_FALSE(::IsWindowVisible(box.TreeWindow()));
+    EXPECT_FALSE(::IsWindowVisible(box.Tree().GetSafeHwnd()));
 
     box.DropDown();
     KeyToTree(VK_DOWN);
@@ -234,11 +234,11 @@ TEST_F(ComboTreeTest, DropButtonTogglesAndAClickInTheFieldAccepts)
 TEST_F(ComboTreeTest, DoubleClickInTheTreeAcceptsTheItem)
 {
     FillSample();
-    box.SelectItem(a);
+    box.Tree().SelectItem(a);
     parent.commands.clear();
     box.DropDown();
-    box.SelectItem(d);
-    NMHDR header{box.TreeWindow(), static_cast<UINT_PTR>(CComboTree::kTreeId), static_cast<UINT>(NM_DBLCLK)};
+    box.Tree().SelectItem(d);
+    NMHDR header{box.Tree().GetSafeHwnd(), static_cast<UINT_PTR>(CComboTree::kTreeId), static_cast<UINT>(NM_DBLCLK)};
     ::SendMessageA(box, WM_NOTIFY, CComboTree::kTreeId, reinterpret_cast<LPARAM>(&header));
     EXPECT_FALSE(box.IsDropped());
     EXPECT_EQ("d", box.GetText());
@@ -248,15 +248,15 @@ TEST_F(ComboTreeTest, DoubleClickInTheTreeAcceptsTheItem)
 TEST_F(ComboTreeTest, ParentCommandOrMoveClosesTheTreeAsCancelled)
 {
     FillSample();
-    box.SelectItem(a);
+    box.Tree().SelectItem(a);
     parent.commands.clear();
 
     box.DropDown();
     KeyToTree(VK_DOWN);
     // Another control of the parent reports something.
-    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(999, EN_SETFOCUS), reinterpret_cast<LPARAM>(box.TreeWindow()));
+    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(999, EN_SETFOCUS), reinterpret_cast<LPARAM>(box.Tree().GetSafeHwnd()));
     EXPECT_FALSE(box.IsDropped());
-    EXPECT_EQ(a, box.GetSelectedItem());
+    EXPECT_EQ(a, box.Tree().GetCaret());
 
     box.DropDown();
     RECT r = parent.GetWindowRect();
@@ -266,7 +266,7 @@ TEST_F(ComboTreeTest, ParentCommandOrMoveClosesTheTreeAsCancelled)
 
     // The box's own notifications do not close it.
     box.DropDown();
-    box.SetCheck(a, kToggleCheck);  // not in check mode: nothing happens, nothing sent
+    box.Tree().SetCheck(a, kToggleCheck);  // not in check mode: nothing happens, nothing sent
     ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(kBoxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box.GetSafeHwnd()));
     EXPECT_TRUE(box.IsDropped());
     box.CloseUp(true);
@@ -280,7 +280,7 @@ TEST_F(ComboTreeTest, ParentCommandOrMoveClosesTheTreeAsCancelled)
 TEST_F(ComboTreeTest, ClickOutsideTheBoxClosesTheTreeAsCancelled)
 {
     FillSample();
-    box.SelectItem(a);
+    box.Tree().SelectItem(a);
     box.SetText("a");
     HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_CHILD | WS_VISIBLE, 250, 200, 100, 30, parent.Handle(),
                                    nullptr, nullptr, nullptr);
@@ -289,8 +289,8 @@ TEST_F(ComboTreeTest, ClickOutsideTheBoxClosesTheTreeAsCancelled)
     KeyToTree(VK_DOWN);
     ClickOn(other);
     EXPECT_FALSE(box.IsDropped());
-    EXPECT_FALSE(::IsWindowVisible(box.TreeWindow()));
-    EXPECT_EQ(a, box.GetSelectedItem());
+    EXPECT_FALSE(::IsWindowVisible(box.Tree().GetSafeHwnd()));
+    EXPECT_EQ(a, box.Tree().GetCaret());
     EXPECT_EQ("a", box.GetText());
     EXPECT_SEQUENCE(BoxNotices(parent), Codes({CBN_DROPDOWN, CBN_SELCHANGE, CBN_KILLFOCUS, CBN_SELENDCANCEL}),
                     "a click on another control of the parent");
@@ -339,11 +339,11 @@ TEST_F(ComboTreeTest, TreeOpensBelowTheBoxOrAboveItNearTheScreenBottom)
     const int top = screenBottom - 100 - 42 - (origin.y - r.top);
     ::SetWindowPos(parent.Handle(), nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     box.SetDroppedSize(180, 200);
-    box.AddPath("x");
+    box.Tree().AddPath("x");
     box.DropDown();
     const RECT boxRect = box.GetWindowRect();
     RECT treeRect{};
-    ::GetWindowRect(box.TreeWindow(), &treeRect);
+    ::GetWindowRect(box.Tree().GetSafeHwnd(), &treeRect);
     ASSERT_GT(boxRect.bottom + 200, screenBottom) << "the box is not near enough to the bottom for this case";
     EXPECT_EQ(boxRect.top - 200, treeRect.top);
     EXPECT_EQ(boxRect.left, treeRect.left);
@@ -371,16 +371,16 @@ protected:
         // p ├ c1
         //   └ c2 └ c2a
         //         └ c2b
-        p = box.AddPath("p");
-        c1 = box.AddPath("p/c1");
-        c2a = box.AddPath("p/c2/c2a");
+        p = box.Tree().AddPath("p");
+        c1 = box.Tree().AddPath("p/c1");
+        c2a = box.Tree().AddPath("p/c2/c2a");
         c2 = box.Tree().GetParentItem(c2a);
-        c2b = box.AddPath("p/c2/c2b");
+        c2b = box.Tree().AddPath("p/c2/c2b");
         parent.commands.clear();
     }
     std::vector<int> States() const
     {
-        return {box.GetCheck(p), box.GetCheck(c1), box.GetCheck(c2), box.GetCheck(c2a), box.GetCheck(c2b)};
+        return {box.Tree().GetCheck(p), box.Tree().GetCheck(c1), box.Tree().GetCheck(c2), box.Tree().GetCheck(c2a), box.Tree().GetCheck(c2b)};
     }
 
     HTREEITEM p = nullptr, c1 = nullptr, c2 = nullptr, c2a = nullptr, c2b = nullptr;
@@ -398,43 +398,43 @@ TEST_F(CheckModeTest, NewItemsStartUncheckedAndTheModeIsFixedOnceTheTreeExists)
 
 TEST_F(CheckModeTest, CheckingAParentChecksAllItsDescendants)
 {
-    box.SetCheck(p, kSetChecked);
+    box.Tree().SetCheck(p, kSetChecked);
     EXPECT_EQ((std::vector<int>{kChecked, kChecked, kChecked, kChecked, kChecked}), States());
-    box.SetCheck(p, kToggleCheck);
+    box.Tree().SetCheck(p, kToggleCheck);
     EXPECT_EQ((std::vector<int>{kUnchecked, kUnchecked, kUnchecked, kUnchecked, kUnchecked}), States());
 }
 
 TEST_F(CheckModeTest, UncheckingOneChildTurnsItsAncestorsPartlyChecked)
 {
-    box.SetCheck(p, kSetChecked);
-    box.SetCheck(c2b, kSetUnchecked);
+    box.Tree().SetCheck(p, kSetChecked);
+    box.Tree().SetCheck(c2b, kSetUnchecked);
     EXPECT_EQ((std::vector<int>{kPartlyChecked, kChecked, kPartlyChecked, kChecked, kUnchecked}), States());
-    box.SetCheck(c2b, kToggleCheck);
+    box.Tree().SetCheck(c2b, kToggleCheck);
     EXPECT_EQ((std::vector<int>{kChecked, kChecked, kChecked, kChecked, kChecked}), States())
         << "checking the last child checks the ancestors again";
-    box.SetCheck(c2, kToggleCheck);  // checked -> unchecked with its children
-    box.SetCheck(c1, kSetUnchecked);
+    box.Tree().SetCheck(c2, kToggleCheck);  // checked -> unchecked with its children
+    box.Tree().SetCheck(c1, kSetUnchecked);
     EXPECT_EQ((std::vector<int>{kUnchecked, kUnchecked, kUnchecked, kUnchecked, kUnchecked}), States());
 }
 
 TEST_F(CheckModeTest, PartlyCheckedTogglesToUncheckedAndEachSetIsAnnounced)
 {
-    box.SetCheck(c2a, kSetChecked);
-    EXPECT_EQ(kPartlyChecked, box.GetCheck(p));
-    box.SetCheck(p, kToggleCheck);
+    box.Tree().SetCheck(c2a, kSetChecked);
+    EXPECT_EQ(kPartlyChecked, box.Tree().GetCheck(p));
+    box.Tree().SetCheck(p, kToggleCheck);
     EXPECT_EQ((std::vector<int>{kUnchecked, kUnchecked, kUnchecked, kUnchecked, kUnchecked}), States());
-    box.SetCheck(p, kPropagateOnly);
+    box.Tree().SetCheck(p, kPropagateOnly);
     EXPECT_SEQUENCE(BoxNotices(parent), Codes({kCtnCheckChanged, kCtnCheckChanged}),
                     "modes 0 and 2 announce, mode 3 does not");
 }
 
 TEST_F(CheckModeTest, SpaceOnTheDroppedTreeTogglesTheCaretItem)
 {
-    box.ExpandAll();
-    box.SelectItem(c2);
+    box.Tree().ExpandAll();
+    box.Tree().SelectItem(c2);
     box.DropDown();
-    ::SendMessageA(box.TreeWindow(), WM_KEYDOWN, VK_SPACE, 1);
-    ::SendMessageA(box.TreeWindow(), WM_CHAR, ' ', 1);
+    ::SendMessageA(box.Tree().GetSafeHwnd(), WM_KEYDOWN, VK_SPACE, 1);
+    ::SendMessageA(box.Tree().GetSafeHwnd(), WM_CHAR, ' ', 1);
     EXPECT_TRUE(box.IsDropped()) << "space closed the tree";
     EXPECT_EQ((std::vector<int>{kPartlyChecked, kUnchecked, kChecked, kChecked, kChecked}), States());
     box.CloseUp(true);
@@ -448,11 +448,11 @@ TEST(ComboTreeChecks, MissingCheckBitmapIsReportedAndTheTreeIsNotMade)
     box.SetImageModule(::GetModuleHandleA(nullptr));  // the test program has no such bitmap
     ASSERT_TRUE(box.Create(RECT{20, 20, 200, 42}, parent.Handle(), kBoxId)) << "the box itself still shows";
     EXPECT_EQ(nullptr, testui::FindThreadDialog()) << "creating a control opened a message box";
-    EXPECT_TRUE(box.MissingCheckImages());
+    EXPECT_TRUE(box.Tree().MissingImages());
     EXPECT_NE(nullptr, std::strstr(kComboTreeNoCheckImagesText, "COMBOTREECHECKS"));
-    EXPECT_EQ(nullptr, box.TreeWindow());
-    EXPECT_EQ(nullptr, box.AddPath("a"));
-    EXPECT_EQ(nullptr, box.SelectPath("a"));
+    EXPECT_EQ(nullptr, box.Tree().GetSafeHwnd());
+    EXPECT_EQ(nullptr, box.Tree().AddPath("a"));
+    EXPECT_EQ(nullptr, box.Tree().SelectPath("a"));
 }
 
 TEST(ComboTreePlaceholder, BoxTakesThePlaceholdersPlaceIdAndDroppedHeight)

@@ -43,7 +43,7 @@ std::vector<std::string> ChooserPaths(CComboTree& chooser)
 {
     std::vector<std::string> paths;
     for (HTREEITEM item : ChooserItems(chooser))
-        paths.push_back(chooser.GetItemPath(item) + " =" + std::to_string(chooser.GetItemData(item)));
+        paths.push_back(chooser.Tree().GetItemPath(item) + " =" + std::to_string(chooser.Tree().GetItemData(item)));
     return paths;
 }
 
@@ -54,10 +54,10 @@ void Choose(HWND dialog, int chooserId, int value)
     CComboTree* chooser = ChooserOf(dialog, chooserId);
     ASSERT_NE(nullptr, chooser);
     for (HTREEITEM item : ChooserItems(*chooser)) {
-        if (chooser->GetItemData(item) == value) {
+        if (chooser->Tree().GetItemData(item) == value) {
             chooser->DropDown();
-            chooser->SelectItem(item);
-            ::SendMessageA(chooser->TreeWindow(), WM_KEYDOWN, VK_RETURN, 1);
+            chooser->Tree().SelectItem(item);
+            ::SendMessageA(chooser->Tree(), WM_KEYDOWN, VK_RETURN, 1);
             return;
         }
     }
@@ -326,7 +326,7 @@ TEST_F(ContactDialogTest, ContactOfTheSecondRootKeepsItsGroupWhenNothingIsChosen
     HTREEITEM selected = reinterpret_cast<HTREEITEM>(1);
     std::string shown = "unread";
     testui::OkRun run([&](HWND d) {
-        selected = ChooserOf(d, IDC_CONTACT_GROUP)->GetSelectedItem();
+        selected = ChooserOf(d, IDC_CONTACT_GROUP)->Tree().GetCaret();
         shown = ChooserOf(d, IDC_CONTACT_GROUP)->GetText();
     });
     EXPECT_EQ(IDOK, Run(&record, dialogs::kEditMode));
