@@ -60,8 +60,9 @@ wine32_fail() {
   cat >&2 <<MSG
 
 setup: ******************************************************************
-setup: 32-bit Wine DLLs unavailable: $*
-setup: The i686 build's tests cannot run; the test command fails.
+setup: 32-bit Wine DLLs unavailable: $1
+${2:+$2
+}setup: The i686 build's tests cannot run; the test command fails.
 setup: ******************************************************************
 
 MSG
@@ -101,8 +102,10 @@ wine32_prepare() {
   if [ -z "$want" ] || [ ! -f "${deb[0]}" ] || [ "$(sha256sum <"${deb[0]}" | cut -d' ' -f1)" != "$want" ]; then
     "${apt[@]}" update >/dev/null 2>"$wine32/apt.log" || wine32_fail "apt-get update failed: $(tail -3 "$wine32/apt.log")"
     local indexed
-    indexed=$(apt-cache "${opts[@]}" show "libwine:i386=$version" 2>/dev/null | sed -n 's/^SHA256: //p' | head -1)
-    [ -n "$indexed" ] || wine32_fail "the archive has no libwine:i386 $version (the installed amd64 version)"
+    indexed=$(apt-cache "${opts[@]}" show "libwine:i386=$version" 2>/dev/null | sed -n 's/^SHA256: //p' | head -1) || true
+    [ -n "$indexed" ] ||
+      wine32_fail "no libwine:i386 $version (the installed amd64 version) in the archive's index" \
+                  "$(grep -m3 '^[WE]:' "$wine32/apt.log")"
     [ -z "$want" ] || [ "$want" = "$indexed" ] || wine32_fail "the archive's libwine:i386 $version is not the pinned one"
     want=$indexed
     rm -f "$archives"/libwine_*_i386.deb
