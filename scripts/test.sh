@@ -2,7 +2,7 @@
 # The test command: installs what is missing (the 32-bit Wine DLLs included),
 # builds the 64-bit tree, the native sanitizer tree of the data layer and the
 # 32-bit tree (the host's ABI), then runs every test: everything on x86_64,
-# everything that opens no window on i686 under Wine's WoW64 mode (see
+# everything that draws no window on i686 under Wine's WoW64 mode (see
 # tests/CMakeLists.txt). Exits non-zero on any failure, and when the 32-bit
 # runs cannot be had at all.
 set -euo pipefail
@@ -27,8 +27,8 @@ summary() {  # tree: ctest's verdict line, or why there is none
 echo "== native data layer under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir build/native --output-on-failure 2>&1 | tee "$log/native" || status=1
 if [ $wine32 = 1 ]; then
-  echo "== i686 under Wine's WoW64 mode: every test that opens no window"
-  # core_tests docks a window of its own as the manager: a display here too.
+  echo "== i686 under Wine's WoW64 mode: every test that draws no window"
+  # core_tests opens a window to stand for the manager: a display here too.
   scripts/with-display.sh ctest --test-dir build/i686 --output-on-failure 2>&1 | tee "$log/i686" || status=1
 fi
 echo "== x86_64 under Wine"
