@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on Debian bookworm.
 # Idempotent: when every package is already present it returns in a second.
+#   --no-wine32  skips the 32-bit Wine DLLs (the demo runs the 64-bit build only)
+# Exits 3 when only the 32-bit Wine DLLs could not be had.
 set -euo pipefail
+wine32_wanted=1
+[ "${1:-}" = "--no-wine32" ] && wine32_wanted=0
 
 packages=(
   cmake ninja-build git ca-certificates
@@ -137,6 +141,7 @@ wine32_prepare() {
   echo "setup: 32-bit Wine DLLs ready"
 }
 
+[ $wine32_wanted = 1 ] || exit 0
 mkdir -p "$wine32"
 (
   flock 9
