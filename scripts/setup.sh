@@ -48,8 +48,8 @@ fi
 # unpacked into .cache/wine32/. WINEDLLPATH (scripts/wine-run32.sh) then names
 # .cache/wine32/dllpath, a folder of two links:
 #   i386-windows -> the unpacked 32-bit PE DLLs
-#   x86_64-unix  -> the installed 64-bit Unix side (without it, DLLs that call
-#                   into Unix code fail with c0000142)
+#   x86_64-unix  -> the installed 64-bit Unix side (without it, DLLs with a
+#                   Unix part, the window driver among them, fail to load)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wine32="$root/.cache/wine32"
 
