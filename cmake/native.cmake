@@ -6,17 +6,8 @@
 # test's own host in tests/data/native_host.cpp.
 find_package(Threads REQUIRED)
 
-add_library(pelmo_data STATIC
-  framework/data/odbc_installer.cpp
-  framework/data/database.cpp
-  framework/data/recordset.cpp
-  core/friend_recordsets.cpp
-  core/records.cpp
-  core/text.cpp
-  core/user_notice.cpp
-  core/growable_array.cpp
-  core/friend_cache.cpp
-  core/friend_db.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/data_layer.cmake)
+add_library(pelmo_data STATIC ${PELMO_DATA_SOURCES})
 target_include_directories(pelmo_data PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include
                                              ${PROJECT_SOURCE_DIR}/resources)
 target_compile_options(pelmo_data PRIVATE -Wall -Wextra)

@@ -11,7 +11,7 @@ shots=""
 [ "${1:-}" = "--shots" ] && shots=1
 [ -z "${DISPLAY:-}" ] && shots=1
 
-scripts/setup.sh
+scripts/setup.sh --no-wine32
 scripts/build.sh x86_64
 
 bin="$root/build/x86_64/bin"

@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace {
 FriendCache* g_cache = nullptr;
@@ -32,9 +35,18 @@ std::vector<std::pair<unsigned, unsigned>> TakeBoxes() { return std::exchange(g_
 } // namespace native_host
 
 ScratchDb::ScratchDb() {
+#if defined(_WIN32)
+    // The Windows build of these tests (no mkdtemp there).
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    static int serial = 0;
+    m_dir = std::string(temp) + "pelmo-data-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    if (!::CreateDirectoryA(m_dir.c_str(), nullptr)) throw std::runtime_error("CreateDirectory");
+#else
     char pattern[] = "/tmp/pelmo-data-XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
     m_dir = pattern;
+#endif
     m_path = m_dir + "/friend.mdb";
     sqlite3* db = nullptr;
     sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
