@@ -4,7 +4,7 @@
 // with. Nothing here uses the library's structs, so a field that the library
 // writes or reads at another place than the host fails, and so does a
 // pointer, count or allocator of the wrong width in the running build.
-#include "module/history_lib.h"
+#include "history_lib.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -115,8 +115,8 @@ TEST_F(FriendDbTest, AddingACachedNumberStoresNothingAndReportsSuccess) {
     EXPECT_EQ("2", Count("tab_list"));
     // Only the whole number is the same contact: a shorter or a longer one is new.
     for (const char* other : {"100", "10000"}) {
-        FriendInfo near = Contact(other, -10);
-        EXPECT_EQ(1, db.AddFriendRec(kMe, &near, 1, 1, 0));
+        FriendInfo neighbour = Contact(other, -10);
+        EXPECT_EQ(1, db.AddFriendRec(kMe, &neighbour, 1, 1, 0));
         EXPECT_EQ("1", Count("tab_list", std::string("mirrun='") + other + "'")) << other;
     }
     EXPECT_TRUE(native_host::TakeBoxes().empty());
