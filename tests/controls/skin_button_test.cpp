@@ -114,19 +114,6 @@ TEST(SkinButtonPlacement, EveryAlignmentWithAndWithoutCaption)
     }
 }
 
-TEST(SkinButtonSettings, AlignmentAboveFourIsRefusedAndUrlIsCut)
-{
-    CSkinButton button;
-    EXPECT_EQ(0, button.SetAlign(3, false));
-    EXPECT_EQ(CSkinButton::kAlignRefused, button.SetAlign(5, false));
-    EXPECT_EQ(3, button.GetAlign());
-
-    button.SetURL(std::string(300, 'u').c_str());
-    EXPECT_EQ(259u, button.GetURL().size());
-    button.SetURL(nullptr);
-    EXPECT_TRUE(button.GetURL().empty());
-}
-
 TEST(SkinButtonSettings, MissingBitmapIsReportedAndLeavesNoImage)
 {
     CSkinButton button;
