@@ -114,9 +114,10 @@ TEST(SkinButtonPlacement, EveryAlignmentWithAndWithoutCaption)
     }
 }
 
-TEST(SkinButtonSettings, MissingBitmapIsReportedAndLeavesNoImage)
+TEST(SkinButtonSettings, AlignmentAboveFourAndMissingBitmapsAreRefused)
 {
     CSkinButton button;
+    EXPECT_EQ(CSkinButton::kAlignRefused, button.SetAlign(5, false));
     EXPECT_EQ(CSkinButton::kBitmapUnreadable, button.SetBitmaps(9999u, kKey, 0u, kKey));
     EXPECT_EQ(CSkinButton::kBitmapOk, button.SetBitmaps(MakePicture(kRed), kKey, nullptr, 0));
 }
