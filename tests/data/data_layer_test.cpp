@@ -84,7 +84,6 @@ TEST(DataSources, RefusesUnknownDriversMissingNamesAndNullAttributes) {
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, noName.c_str()));
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, nullptr));
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, nullptr, noName.c_str()));
-    EXPECT_FALSE(Configure(odbc::ODBC_CONFIG_SYS_DSN, "never-added", "/x"));
 }
 
 TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync) {

@@ -155,19 +155,6 @@ TEST_F(GroupDialogTest, RefusalsShowTheirBoxesAndLeaveTheRecordAlone)
     }
 }
 
-TEST_F(GroupDialogTest, NewGroupGoesUnderTheChosenParent)
-{
-    FriendGroup record = MakeGroup(0, "", -1);
-    testui::OkRun run([](HWND d) {
-        Choose(d, IDC_GROUP_PARENT, 1);
-        Type(d, IDC_GROUP_NAME, "研发部");
-    });
-    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
-    EXPECT_TRUE(run.BoxTexts().empty());
-    EXPECT_EQ("研发部", dialogs::FieldText(record.name));
-    EXPECT_EQ(1, record.fatherID);
-}
-
 TEST_F(GroupDialogTest, EditingWithNameAndParentUnchangedIsAccepted)
 {
     FriendGroup record = book.Group(1);
@@ -231,20 +218,6 @@ TEST_F(GroupDialogTest, LooksRightWithItsTitleAndEveryGroupOffered)
     EXPECT_EQ((std::vector<std::string>{root + " =-1", root + "/同事 =0", root + "/同事/市场部 =1",
                                         root + "/同事/市场部/华东区 =4", root + "/家人 =2", root + "/同学 =5"}),
               paths);
-}
-
-TEST_F(ContactDialogTest, TenDigitsWithALeadingZeroAreStoredInTheChosenGroup)
-{
-    FriendInfo record = NewRecord();
-    testui::OkRun run([](HWND d) {
-        Type(d, IDC_CONTACT_NUMBER, "0571889999");
-        Choose(d, IDC_CONTACT_GROUP, 4);
-    });
-    EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
-    EXPECT_TRUE(run.BoxTexts().empty());
-    EXPECT_EQ("0571889999", dialogs::FieldText(record.mirrun));
-    EXPECT_EQ(4, record.groupID);
-    EXPECT_EQ(0, record.gender) << "add mode must leave the gender alone";
 }
 
 // Each refusal: its one box, the dialog stays open and the number stays.
@@ -339,6 +312,7 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
     EXPECT_LT(picture, 0.5) << "the header picture belongs to edit mode";
     EXPECT_EQ(ResourceText(IDS_CONTACTDLG_NUMBER_PROMPT), prompt);
     EXPECT_EQ(ResourceText(IDS_CONTACTDLG_TITLE_ADD), title);
+    EXPECT_EQ("0571889999", dialogs::FieldText(record.mirrun));
     EXPECT_EQ("李四", dialogs::FieldText(record.name));
     EXPECT_EQ("中国", dialogs::FieldText(record.country));
     EXPECT_EQ(2, record.gender);
