@@ -282,7 +282,7 @@ TEST_F(ContactDialogTest, ContactOfTheSecondRootKeepsItsGroupWhenNothingIsChosen
     EXPECT_EQ(-40, record.groupID);
 }
 
-TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheRecord)
+TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberWritesThemAndKeepsTheRestOfTheRecord)
 {
     FriendInfo record = NewRecord();
     dialogs::CopyText(record.name, 31, "李四");
@@ -303,6 +303,7 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
         prompt = testui::WindowText(::GetDlgItem(d, IDC_CONTACT_NUMBER_LABEL));
         title = testui::WindowText(d);
         Type(d, IDC_CONTACT_NUMBER, "0571889999");
+        Choose(d, IDC_CONTACT_GROUP, 4);
     });
     EXPECT_EQ(IDOK, Run(&record, dialogs::kAddMode));
     EXPECT_TRUE(visibleHidden.empty()) << "control " << (visibleHidden.empty() ? 0 : visibleHidden[0]) << " shows";
@@ -316,7 +317,7 @@ TEST_F(ContactDialogTest, AddModeShowsOnlyGroupAndNumberAndKeepsTheRestOfTheReco
     EXPECT_EQ("李四", dialogs::FieldText(record.name));
     EXPECT_EQ("中国", dialogs::FieldText(record.country));
     EXPECT_EQ(2, record.gender);
-    EXPECT_EQ(PELMO_GROUP_NONE, record.groupID);
+    EXPECT_EQ(4, record.groupID);
 }
 
 TEST_F(ContactDialogTest, EditModeShowsTheHeaderPictureAtTheTopLeftAndEveryControlFits)
