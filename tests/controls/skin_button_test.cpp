@@ -114,22 +114,10 @@ TEST(SkinButtonPlacement, EveryAlignmentWithAndWithoutCaption)
     }
 }
 
-TEST(SkinButtonSettings, AlignmentAboveFourIsRefusedAndUrlIsCut)
+TEST(SkinButtonSettings, AlignmentAboveFourAndMissingBitmapsAreRefused)
 {
     CSkinButton button;
-    EXPECT_EQ(0, button.SetAlign(3, false));
     EXPECT_EQ(CSkinButton::kAlignRefused, button.SetAlign(5, false));
-    EXPECT_EQ(3, button.GetAlign());
-
-    button.SetURL(std::string(300, 'u').c_str());
-    EXPECT_EQ(259u, button.GetURL().size());
-    button.SetURL(nullptr);
-    EXPECT_TRUE(button.GetURL().empty());
-}
-
-TEST(SkinButtonSettings, MissingBitmapIsReportedAndLeavesNoImage)
-{
-    CSkinButton button;
     EXPECT_EQ(CSkinButton::kBitmapUnreadable, button.SetBitmaps(9999u, kKey, 0u, kKey));
     EXPECT_EQ(CSkinButton::kBitmapOk, button.SetBitmaps(MakePicture(kRed), kKey, nullptr, 0));
 }

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
 
 constexpr UINT WM_PROBE = WM_USER + 1;
 constexpr UINT WM_SELF_REMOVE = WM_USER + 2;
-constexpr UINT WM_OUTER = WM_USER + 5;
 constexpr LRESULT kWindowAnswer = 0x5150;
 
 testmsg::Sequence g_seq;
@@ -115,50 +115,32 @@ TEST_F(SubclassHook, LaterHookHearsFirstThenEarlierThenTheWindow)
                     "two hooks, one message");
 }
 
-TEST_F(SubclassHook, RemovingTheEarlierHookKeepsTheLaterOneAndTheLastRemovalRestoresTheProcedure)
+TEST_F(SubclassHook, RemovingHooksInAnyOrderKeepsTheRestChainedAndTheLastRestoresTheProcedure)
 {
     const LONG_PTR own = Proc();
-    RecordingHook a("hook A"), b("hook B");
-    a.HookWindow(window);
-    b.HookWindow(window);
-    EXPECT_NE(own, Proc());
-
-    a.HookWindow(nullptr);
-    EXPECT_FALSE(a.IsHooked());
-    EXPECT_SEQUENCE(Heard(), (Entries{{"hook B", WM_PROBE}, {"window", WM_PROBE}}), "earlier hook removed");
-
-    b.HookWindow(nullptr);
-    EXPECT_EQ(own, Proc()) << "the window's own procedure is back";
-    EXPECT_EQ(0, CSubclassWnd::HookCount(window));
-    EXPECT_SEQUENCE(Heard(), (Entries{{"window", WM_PROBE}}), "both removed");
-}
-
-TEST_F(SubclassHook, RemovingTheLaterHookKeepsTheEarlierOne)
-{
-    const LONG_PTR own = Proc();
-    RecordingHook a("hook A"), b("hook B");
-    a.HookWindow(window);
-    b.HookWindow(window);
-
-    b.HookWindow(nullptr);
-    EXPECT_SEQUENCE(Heard(), (Entries{{"hook A", WM_PROBE}, {"window", WM_PROBE}}), "later hook removed");
-
-    // The one left can go too, and a hook can come back.
-    a.HookWindow(nullptr);
-    EXPECT_EQ(own, Proc());
-    b.HookWindow(window);
-    EXPECT_SEQUENCE(Heard(), (Entries{{"hook B", WM_PROBE}, {"window", WM_PROBE}}), "hook installed again");
-}
-
-TEST_F(SubclassHook, MiddleHookOfThreeLeavesTheChainIntact)
-{
-    RecordingHook a("hook A"), b("hook B"), c("hook C");
-    a.HookWindow(window);
-    b.HookWindow(window);
-    c.HookWindow(window);
-    b.HookWindow(nullptr);
-    EXPECT_SEQUENCE(Heard(), (Entries{{"hook C", WM_PROBE}, {"hook A", WM_PROBE}, {"window", WM_PROBE}}),
-                    "middle hook removed");
+    const char* names[] = {"hook A", "hook B", "hook C"};
+    RecordingHook a(names[0]), b(names[1]), c(names[2]);
+    RecordingHook* hooks[] = {&a, &b, &c};
+    // Earliest first, latest first, middle first; the same objects hook again each time.
+    for (const auto& order : {std::vector<int>{0, 1, 2}, std::vector<int>{2, 1, 0}, std::vector<int>{1, 0, 2}}) {
+        SCOPED_TRACE(::testing::PrintToString(order));
+        std::vector<int> left{0, 1, 2};
+        for (RecordingHook* hook : hooks)
+            hook->HookWindow(window);
+        EXPECT_NE(own, Proc());
+        for (int gone : order) {
+            hooks[gone]->HookWindow(nullptr);
+            EXPECT_FALSE(hooks[gone]->IsHooked());
+            left.erase(std::find(left.begin(), left.end(), gone));
+            Entries expected;
+            for (auto i = left.rbegin(); i != left.rend(); ++i)
+                expected.push_back({names[*i], WM_PROBE});
+            expected.push_back({"window", WM_PROBE});
+            EXPECT_SEQUENCE(Heard(), expected, std::string(names[gone]) + " removed");
+        }
+        EXPECT_EQ(own, Proc()) << "the window's own procedure is back";
+        EXPECT_EQ(0, CSubclassWnd::HookCount(window));
+    }
 }
 
 TEST_F(SubclassHook, DestroyingAHookedWindowUnhooksEverythingBeforeItsOwnNcDestroy)
@@ -232,64 +214,4 @@ TEST_F(SubclassHook, WindowSubclassedAfterTheHookKeepsThatSubclassWhenTheHookLea
     b.HookWindow(window);
     EXPECT_SEQUENCE(Heard(), (Entries{{"later", WM_PROBE}, {"hook B", WM_PROBE}, {"window", WM_PROBE}}),
                     "hook installed under a later subclass");
-}
-
-namespace {
-
-// A framework window that sends a message to the hooked window while it
-// handles one of its own, and notes what the current-message record says.
-class Sender : public CWnd {
-public:
-    HWND target = nullptr;
-    CurrentMessage afterNestedSend{};
-
-    Sender()
-    {
-        RegisterWindowClass("pelmo.test.Sender");
-        CreateEx(0, "pelmo.test.Sender", "", WS_OVERLAPPED, RECT{0, 0, 50, 50}, nullptr, 0);
-    }
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
-    {
-        if (msg == WM_OUTER) {
-            ::SendMessageA(target, WM_PROBE, 3, 4);
-            afterNestedSend = ThreadCurrentMessage();
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wp, lp);
-    }
-};
-
-class CurrentMessageHook : public CSubclassWnd {
-public:
-    CurrentMessage seen{};
-
-protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
-    {
-        if (msg == WM_PROBE)
-            seen = ThreadCurrentMessage();
-        return CSubclassWnd::WindowProc(msg, wp, lp);
-    }
-};
-
-}  // namespace
-
-TEST_F(SubclassHook, HookSeesItsMessageAsTheCurrentOneAndTheSenderGetsItsOwnBack)
-{
-    CurrentMessageHook hook;
-    hook.HookWindow(window);
-    Sender sender;
-    sender.target = window;
-
-    ::SendMessageA(sender, WM_OUTER, 1, 2);
-
-    EXPECT_EQ(window, hook.seen.hwnd);
-    EXPECT_EQ(WM_PROBE, hook.seen.message);
-    EXPECT_EQ(3u, hook.seen.wParam);
-    EXPECT_EQ(4, hook.seen.lParam);
-    EXPECT_EQ(sender.GetSafeHwnd(), sender.afterNestedSend.hwnd) << "record not restored after the hook";
-    EXPECT_EQ(WM_OUTER, sender.afterNestedSend.message);
-    EXPECT_EQ(1u, sender.afterNestedSend.wParam);
 }

@@ -11,15 +11,6 @@ namespace {
 
 class ProvisioningTest : public CoreHostTest {};
 
-TEST_F(ProvisioningTest, TheTemplateLivesBesideTheHostProgram) {
-    char exe[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string path(exe);
-    EXPECT_EQ(path.substr(0, path.rfind('\\')), GetModuleDir());
-    ASSERT_FALSE(GetModuleDir().empty());
-    EXPECT_NE('\\', GetModuleDir().back()) << "no trailing backslash";
-}
-
 TEST_F(ProvisioningTest, WithoutARecordThereIsNoPath) {
     EXPECT_EQ("", PrepareFriendDB());
     EXPECT_TRUE(TakeSystemMessages().empty());

@@ -1,4 +1,5 @@
-// The history library stand-in: the configuration record and the store.
+// The history library stand-in: the store. Its configuration record is
+// what every core test logs in with.
 #include "core_host.h"
 #include "history_lib.h"
 
@@ -6,27 +7,6 @@
 #include <string>
 
 namespace {
-
-TEST(HistoryLibrary, TheRecordIsCopiedWholeAndFailsUntilSet) {
-    clearConfInfo(TEMBRA_CONF_KEY);
-    HostConfig config;
-    EXPECT_LT(getConfInfo(TEMBRA_CONF_KEY, &config), 0);
-    char number[15];
-    EXPECT_LT(getConfInfoMirrun(TEMBRA_CONF_KEY, number), 0);
-    EXPECT_LT(getConfInfo(nullptr, &config), 0);
-
-    HostConfig in;
-    for (size_t i = 0; i < sizeof in; ++i) reinterpret_cast<unsigned char*>(&in)[i] = static_cast<unsigned char>(i * 7);
-    std::strcpy(in.identity, "12345678901234567"); // longer than the 15-byte buffer
-    ASSERT_EQ(0, setConfInfo(TEMBRA_CONF_KEY, &in));
-    HostConfig out{};
-    ASSERT_GE(getConfInfo(TEMBRA_CONF_KEY, &out), 0);
-    EXPECT_EQ(0, std::memcmp(&in, &out, sizeof in));
-    std::memset(number, '#', sizeof number);
-    ASSERT_GE(getConfInfoMirrun(TEMBRA_CONF_KEY, number), 0);
-    EXPECT_STREQ("12345678901234", number);
-    clearConfInfo(TEMBRA_CONF_KEY);
-}
 
 HistRecord Entry(const char* type, const char* group, const char* status, const char* a, const char* b,
                  const char* content) {
