@@ -13,7 +13,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth x11-apps imagemagick
   fonts-wqy-microhei fonts-wine locales
-  googletest g++
+  googletest g++ clang-format
 )
 
 missing=()

@@ -11,6 +11,10 @@ cd "$root"
 
 wine32=1
 scripts/setup.sh || { rc=$?; [ $rc -eq 3 ] || exit $rc; wine32=0; }
+status=0
+echo "== format"
+scripts/check-format.sh || status=1
+
 trees=(x86_64 native)
 [ $wine32 = 1 ] && trees+=(i686)
 for tree in "${trees[@]}"; do
@@ -18,7 +22,6 @@ for tree in "${trees[@]}"; do
   scripts/build.sh "$tree"
 done
 
-status=0
 log=$(mktemp -d)
 trap 'rm -rf "$log"' EXIT
 summary() {  # tree: ctest's verdict line, or why there is none
