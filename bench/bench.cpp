@@ -29,7 +29,8 @@ namespace {
 constexpr char kIdentity[] = "8613800009999";
 constexpr int kGroups = 1000;
 
-double Now() {
+double Now()
+{
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
         ::QueryPerformanceFrequency(&f);
@@ -40,11 +41,14 @@ double Now() {
     return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-
-std::string Number(int i) { return "139" + std::to_string(10000000 + i); }
+std::string Number(int i)
+{
+    return "139" + std::to_string(10000000 + i);
+}
 
 // A book of `contacts` rows with every text column filled, spread over the groups.
-void MakeBook(const std::string& dir, int contacts) {
+void MakeBook(const std::string& dir, int contacts)
+{
     std::string path = dir + "\\friend.mdb";
     ::DeleteFileA(path.c_str());
     std::string templatePath;
@@ -101,7 +105,8 @@ void MakeBook(const std::string& dir, int contacts) {
 
 // What any program must at least do to have the rows: open the file, step
 // through both tables reading every column, close.
-size_t BareRead(const std::string& path) {
+size_t BareRead(const std::string& path)
+{
     size_t bytes = 0;
     sqlite3* db = nullptr;
     sqlite3_open_v2(ToSqlitePath(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -120,7 +125,9 @@ size_t BareRead(const std::string& path) {
     return bytes;
 }
 
-template <class F> double Best(int runs, F f) {
+template <class F>
+double Best(int runs, F f)
+{
     double best = 1e9;
     for (int i = 0; i < runs; ++i) {
         double t0 = Now();
@@ -130,7 +137,8 @@ template <class F> double Best(int runs, F f) {
     return best;
 }
 
-void SetUpUser(const std::string& dir) {
+void SetUpUser(const std::string& dir)
+{
     HostConfig config{};
     std::strcpy(config.identity, kIdentity);
     std::strncpy(config.dataDir, dir.c_str(), sizeof config.dataDir - 1);
@@ -139,9 +147,11 @@ void SetUpUser(const std::string& dir) {
 
 // Presence at scale: every contact's presence changed and read back, as a
 // host does when the network reports; per call, flat when lookups are.
-void PresenceTable(const std::string& dir) {
-    std::printf("\n| contacts | setFriendState us/call | getFriendState us/call | getFriendNickName us/call |"
-                " GetNeedFriendsInfo (all online) ms |\n");
+void PresenceTable(const std::string& dir)
+{
+    std::printf(
+        "\n| contacts | setFriendState us/call | getFriendState us/call | getFriendNickName us/call |"
+        " GetNeedFriendsInfo (all online) ms |\n");
     std::printf("|---:|---:|---:|---:|---:|\n");
     for (int contacts : {1000, 20000}) {
         MakeBook(dir, contacts);
@@ -150,18 +160,22 @@ void PresenceTable(const std::string& dir) {
             return;
         }
         std::vector<std::string> numbers;
-        for (int i = 0; i < contacts; ++i) numbers.push_back(Number((i * 7919) % contacts));
+        for (int i = 0; i < contacts; ++i)
+            numbers.push_back(Number((i * 7919) % contacts));
         const double n = contacts;
         double set = Best(3, [&] {
-            for (const std::string& number : numbers) setFriendState(number.c_str(), 1);
+            for (const std::string& number : numbers)
+                setFriendState(number.c_str(), 1);
         });
         volatile int sink = 0;
         double get = Best(3, [&] {
-            for (const std::string& number : numbers) sink = sink + getFriendState(number.c_str());
+            for (const std::string& number : numbers)
+                sink = sink + getFriendState(number.c_str());
         });
         char name[50];
         double nick = Best(3, [&] {
-            for (const std::string& number : numbers) getFriendNickName(number.c_str(), name);
+            for (const std::string& number : numbers)
+                getFriendNickName(number.c_str(), name);
         });
         FriendCache list{};
         list.friends.growBy = 1;  // the worst step a host can choose
@@ -176,14 +190,17 @@ void PresenceTable(const std::string& dir) {
 
 class PrintedNotices : public UserNoticeSink {
 public:
-    void Show(const UserNotice& notice) override {
-        if (notice.kind == UserNotice::Kind::kSystem) std::fprintf(stderr, "message: %s\n", notice.text.c_str());
+    void Show(const UserNotice& notice) override
+    {
+        if (notice.kind == UserNotice::Kind::kSystem)
+            std::fprintf(stderr, "message: %s\n", notice.text.c_str());
     }
 };
 
-} // namespace
+}  // namespace
 
-int main() {
+int main()
+{
     module::Attach(::GetModuleHandleA(nullptr));
     PrintedNotices notices;
     SetUserNoticeSink(&notices);
@@ -193,13 +210,14 @@ int main() {
     ::CreateDirectoryA(dir.c_str(), nullptr);
     SetUpUser(dir);
 
-    std::printf("| contacts | groups | iniFriends ms | bare SQLite read ms | ratio | setFriendState us/call |"
-                " getFriendNickName us/call | AddFriendRec ms/row | cache KiB |\n");
+    std::printf(
+        "| contacts | groups | iniFriends ms | bare SQLite read ms | ratio | setFriendState us/call |"
+        " getFriendNickName us/call | AddFriendRec ms/row | cache KiB |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (int contacts : {255, 2000, 10000}) {
         MakeBook(dir, contacts);
         const std::string path = dir + "\\friend.mdb";
-        BareRead(path); // warm the file cache for both
+        BareRead(path);  // warm the file cache for both
         // Alternated, best of seven each: both see the same machine state.
         int built = 0;
         double ini = 1e9, bare = 1e9;
@@ -215,13 +233,16 @@ int main() {
 
         const int calls = 2000;
         std::vector<std::string> numbers;
-        for (int i = 0; i < calls; ++i) numbers.push_back(Number((i * 7919) % contacts));
+        for (int i = 0; i < calls; ++i)
+            numbers.push_back(Number((i * 7919) % contacts));
         double t0 = Now();
-        for (int i = 0; i < calls; ++i) setFriendState(numbers[static_cast<size_t>(i)].c_str(), i & 1);
+        for (int i = 0; i < calls; ++i)
+            setFriendState(numbers[static_cast<size_t>(i)].c_str(), i & 1);
         double perState = (Now() - t0) / calls;
         char name[50];
         t0 = Now();
-        for (int i = 0; i < calls; ++i) getFriendNickName(numbers[static_cast<size_t>(i)].c_str(), name);
+        for (int i = 0; i < calls; ++i)
+            getFriendNickName(numbers[static_cast<size_t>(i)].c_str(), name);
         double perNick = (Now() - t0) / calls;
 
         size_t memory = sizeof(FriendCache) + static_cast<size_t>(cache->groups.capacity) * sizeof(FriendGroup) +

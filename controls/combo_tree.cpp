@@ -9,8 +9,14 @@ namespace {
 
 const char kBoxClass[] = "pelmo.ComboTree";
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 
 bool IsInside(HWND window, HWND outer)
 {
@@ -81,8 +87,8 @@ int CComboTree::OnCreate()
     const RECT client = GetClientRect();
     const int buttonWidth = ::GetSystemMetrics(SM_CXVSCROLL);
 
-    HWND button = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                    client.right - buttonWidth, 0, buttonWidth, client.bottom, m_hWnd,
+    HWND button = ::CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, client.right - buttonWidth,
+                                    0, buttonWidth, client.bottom, m_hWnd,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), ThisModule(), nullptr);
     HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 0, 0,
                                   std::max(0, static_cast<int>(client.right) - buttonWidth), client.bottom, m_hWnd,
@@ -289,8 +295,8 @@ bool CComboTree::PreTranslateKey(HWND from, UINT msg, WPARAM wp, LPARAM lp)
             }
             break;
         }
-    } else if ((msg == WM_CHAR && (wp == VK_RETURN || wp == VK_ESCAPE || wp == VK_TAB ||
-                                   (wp == ' ' && m_tree.CheckMode())))) {
+    } else if ((msg == WM_CHAR &&
+                (wp == VK_RETURN || wp == VK_ESCAPE || wp == VK_TAB || (wp == ' ' && m_tree.CheckMode())))) {
         return true;  // the key-down already acted; no beep, no search
     }
     // Any other key belongs to the tree.

@@ -27,10 +27,10 @@ bool CComboTreeDropTree::Create(HWND boxWindow, SIZE size, bool checkMode, HMODU
     }
     // A popup created with the box as parent is owned by the box's top-level
     // window and sends its notifications to the box.
-    HWND tree = ::CreateWindowExA(WS_EX_TOOLWINDOW, WC_TREEVIEWA, "",
-                                  WS_POPUP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                      TVS_NOTOOLTIPS | TVS_SHOWSELALWAYS,
-                                  0, 0, size.cx, size.cy, boxWindow, nullptr, ThisModule(), nullptr);
+    HWND tree = ::CreateWindowExA(
+        WS_EX_TOOLWINDOW, WC_TREEVIEWA, "",
+        WS_POPUP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_NOTOOLTIPS | TVS_SHOWSELALWAYS, 0,
+        0, size.cx, size.cy, boxWindow, nullptr, ThisModule(), nullptr);
     if (!tree)
         return false;
     SubclassWindow(tree);
@@ -47,8 +47,7 @@ HTREEITEM CComboTreeDropTree::Next(HTREEITEM item, UINT how) const
 {
     if (!m_hWnd)
         return nullptr;
-    return reinterpret_cast<HTREEITEM>(
-        ::SendMessageA(m_hWnd, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(::SendMessageA(m_hWnd, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
 }
 
 HTREEITEM CComboTreeDropTree::InsertItem(const std::string& text, HTREEITEM parent, HTREEITEM after)
@@ -276,11 +275,19 @@ void CComboTreeDropTree::SetCheck(HTREEITEM item, int mode)
     const int current = GetCheck(item);
     int state = current;
     switch (mode) {
-    case kSetChecked: state = kChecked; break;
-    case kSetUnchecked: state = kUnchecked; break;
-    case kToggleCheck: state = current == kChecked || current == kPartlyChecked ? kUnchecked : kChecked; break;
-    case kPropagateOnly: break;
-    default: return;
+    case kSetChecked:
+        state = kChecked;
+        break;
+    case kSetUnchecked:
+        state = kUnchecked;
+        break;
+    case kToggleCheck:
+        state = current == kChecked || current == kPartlyChecked ? kUnchecked : kChecked;
+        break;
+    case kPropagateOnly:
+        break;
+    default:
+        return;
     }
     SetState(item, state);
     if (state == kChecked || state == kUnchecked)

@@ -43,8 +43,9 @@ void CComboTreeEdit::OnPaint()
         ::DrawFocusRect(dc, &band);
     }
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, !enabled ? ::GetSysColor(COLOR_GRAYTEXT)
-                                : selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextColor(dc, !enabled   ? ::GetSysColor(COLOR_GRAYTEXT)
+                       : selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                  : ::GetSysColor(COLOR_WINDOWTEXT));
     ::DrawTextA(dc, text.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 

@@ -8,12 +8,18 @@ namespace {
 // Registered once for the whole library.
 const char kPopupClass[] = "pelmo.PopupText";
 
-constexpr int kTipLeftShift = 3;  // the tip starts a little left of the label...
-constexpr int kTipExtraWidth = 6; // ...and is that much wider, so the text sits where the label's did
-constexpr int kLabelPadding = 6;  // what the tree leaves around a label's text
+constexpr int kTipLeftShift = 3;   // the tip starts a little left of the label...
+constexpr int kTipExtraWidth = 6;  // ...and is that much wider, so the text sits where the label's did
+constexpr int kLabelPadding = 6;   // what the tree leaves around a label's text
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 
 HFONT StatusBarFont()
 {
@@ -81,8 +87,7 @@ void CPopupText::Cancel()
 
 void CPopupText::Show()
 {
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
     ::UpdateWindow(m_hWnd);
 }

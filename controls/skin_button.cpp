@@ -8,8 +8,14 @@ namespace {
 constexpr size_t kMaxUrl = 260;
 constexpr UINT kToolId = 1;
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
 
 }  // namespace
 
@@ -31,8 +37,8 @@ CSkinButton::~CSkinButton()
         ::DestroyCursor(m_cursor);
 }
 
-CSkinButton::Placement CSkinButton::PlaceImage(const RECT& client, SIZE image, bool hasCaption, int align,
-                                               POINT origin, bool pressed, bool checkBoxMode)
+CSkinButton::Placement CSkinButton::PlaceImage(const RECT& client, SIZE image, bool hasCaption, int align, POINT origin,
+                                               bool pressed, bool checkBoxMode)
 {
     Placement p{client, client};
     RECT& img = p.image;
@@ -199,9 +205,8 @@ void CSkinButton::SetTooltipText(const std::string& text, bool activate)
     if (!m_tooltip) {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&icc);
-        m_tooltip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd,
-                                      nullptr, nullptr, nullptr);
+        m_tooltip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr, nullptr, nullptr);
         if (!m_tooltip)
             return;
         ti.rect = GetClientRect();
@@ -379,7 +384,8 @@ void CSkinButton::DrawImage(HDC dc, const Image& image, const RECT& at, bool dis
 void CSkinButton::DrawCaption(HDC dc, RECT rect, const std::string& caption, bool pressed, bool disabled,
                               COLORREF fore) const
 {
-    HFONT font = m_bold && m_boldFont ? m_boldFont.Get() : reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+    HFONT font =
+        m_bold && m_boldFont ? m_boldFont.Get() : reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
     SelectScope selectFont(dc, font);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, disabled ? ::GetSysColor(COLOR_BTNSHADOW) : fore);
@@ -428,8 +434,8 @@ void CSkinButton::OnDrawItem(const DRAWITEMSTRUCT& dis)
     const Image* image = lit || !m_out.picture ? &m_in : &m_out;
     Placement place{local, local};
     if (image->picture) {
-        place = PlaceImage(local, SIZE{image->width, image->height}, !caption.empty(), m_align, m_origin,
-                           m_pressed, m_checkBoxMode);
+        place = PlaceImage(local, SIZE{image->width, image->height}, !caption.empty(), m_align, m_origin, m_pressed,
+                           m_checkBoxMode);
         DrawImage(dc, *image, place.image, m_disabled);
     }
 

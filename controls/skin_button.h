@@ -24,8 +24,8 @@ public:
         RECT image;
         RECT caption;
     };
-    static Placement PlaceImage(const RECT& client, SIZE image, bool hasCaption, int align, POINT origin,
-                                bool pressed, bool checkBoxMode);
+    static Placement PlaceImage(const RECT& client, SIZE image, bool hasCaption, int align, POINT origin, bool pressed,
+                                bool checkBoxMode);
 
     CSkinButton();
     ~CSkinButton() override;

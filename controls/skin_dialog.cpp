@@ -48,10 +48,14 @@ void CSkinDialog::CentreOverOwner() const
     int left = area.left + (area.right - area.left - w) / 2;
     int top = area.top + (area.bottom - area.top - h) / 2;
     // Never off the screen, even over an owner near its edge.
-    if (left + w > work.right) left = work.right - w;
-    if (top + h > work.bottom) top = work.bottom - h;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
+    if (left + w > work.right)
+        left = work.right - w;
+    if (top + h > work.bottom)
+        top = work.bottom - h;
+    if (left < work.left)
+        left = work.left;
+    if (top < work.top)
+        top = work.top;
     ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -34,27 +34,40 @@ constexpr char kDatabaseNoAccess[] = "好友数据库文件无法读写：";
 constexpr char kDefaultText[] = "Default";
 constexpr size_t kNameBuffer = 50;
 
-bool IsOnline(const FriendInfo& f) { return f.state != PELMO_STATE_OFFLINE; }
+bool IsOnline(const FriendInfo& f)
+{
+    return f.state != PELMO_STATE_OFFLINE;
+}
 
 // Frees the cache the record names, if any, and forgets it in `config`.
-void DropCache(HostConfig& config) {
+void DropCache(HostConfig& config)
+{
     FreeFriendCache(config.friendCache);
     config.friendCache = nullptr;
 }
 
-void WriteSlot(char* slot, const char* number) {
+void WriteSlot(char* slot, const char* number)
+{
     std::memset(slot, 0, PELMO_NUMBER_SLOT);
     std::memcpy(slot, number, strnlen(number, PELMO_NUMBER_SLOT));
 }
 
 // A profile text of at most `extent` bytes, which need not end inside it.
-std::string ProfileText(const char* field, size_t extent) { return FieldText(field, extent); }
+std::string ProfileText(const char* field, size_t extent)
+{
+    return FieldText(field, extent);
+}
 
-bool IsDefaultText(const std::string& text) { return lstrcmpiA(text.c_str(), kDefaultText) == 0; }
+bool IsDefaultText(const std::string& text)
+{
+    return lstrcmpiA(text.c_str(), kDefaultText) == 0;
+}
 
 // Copies one of the profile's optional texts: "Default" (any case) means
 // "not given" and is emptied in the host's record as well.
-template <size_t Extent, size_t Width> void CopyOptional(char (&profileField)[Extent], char (&field)[Width]) {
+template <size_t Extent, size_t Width>
+void CopyOptional(char (&profileField)[Extent], char (&field)[Width])
+{
     std::string text = ProfileText(profileField, Extent);
     if (IsDefaultText(text)) {
         profileField[0] = '\0';
@@ -64,37 +77,52 @@ template <size_t Extent, size_t Width> void CopyOptional(char (&profileField)[Ex
     CopyField(field, text);
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Says why the book could not be loaded. An empty path means provisioning
 // found nothing to open and has said why already; so has it when the file
 // could not be made.
-void ReportLoadFailure(const CFriendDB& db) {
+void ReportLoadFailure(const CFriendDB& db)
+{
     const std::string& path = db.m_path;
-    if (path.empty()) return;
-    switch (db.LastFailure()) {
-    case DbFailure::kInUse: TellSystemMessage(kDatabaseInUse + path); return;
-    case DbFailure::kForeign: TellSystemMessage(kDatabaseForeign + path); return;
-    case DbFailure::kUnreadable:
-        if (FileExists(path)) TellSystemMessage(kDatabaseNoAccess + path);
+    if (path.empty())
         return;
-    default: TellSystemMessage(kDatabaseUnusable + path); return;
+    switch (db.LastFailure()) {
+    case DbFailure::kInUse:
+        TellSystemMessage(kDatabaseInUse + path);
+        return;
+    case DbFailure::kForeign:
+        TellSystemMessage(kDatabaseForeign + path);
+        return;
+    case DbFailure::kUnreadable:
+        if (FileExists(path))
+            TellSystemMessage(kDatabaseNoAccess + path);
+        return;
+    default:
+        TellSystemMessage(kDatabaseUnusable + path);
+        return;
     }
 }
 
 // Takes `cache` out of the record again, when the record still names it.
-void Unregister(FriendCache* cache) {
+void Unregister(FriendCache* cache)
+{
     HostConfig config;
-    if (!ReadHostConfig(&config) || config.friendCache != cache) return;
+    if (!ReadHostConfig(&config) || config.friendCache != cache)
+        return;
     DropCache(config);
     WriteHostConfig(config);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
-int PELMO_API iniFriends(void) {
+int PELMO_API iniFriends(void)
+{
     NoticeDeferral deferral;
     HostConfig config;
     if (!ReadHostConfig(&config)) {
@@ -105,7 +133,8 @@ int PELMO_API iniFriends(void) {
     FriendCache* cache = NewFriendCache();
     config.friendCache = cache;
     WriteHostConfig(config);
-    if (!cache) return 0;
+    if (!cache)
+        return 0;
 
     CFriendDB db;
     db.SetConnectInfo(PrepareFriendDB(), kFriendUser, kFriendPassword);
@@ -114,7 +143,8 @@ int PELMO_API iniFriends(void) {
     ArrayRemoveAll(cache->groups);
     ArrayRemoveAll(cache->friends);
     const std::string identity = FieldText(config.identity);
-    if (!db.OpenDB(0) || !db.LoadGroups(identity.c_str(), cache) || !db.LoadFriends(identity.c_str(), &cache->friends)) {
+    if (!db.OpenDB(0) || !db.LoadGroups(identity.c_str(), cache) ||
+        !db.LoadFriends(identity.c_str(), &cache->friends)) {
         // No cache rather than one that lacks what the file holds: additions
         // to it would leave the two disagreeing.
         ReportLoadFailure(db);
@@ -128,85 +158,112 @@ int PELMO_API iniFriends(void) {
     return 1;
 }
 
-int PELMO_API releaseFriends(void) {
+int PELMO_API releaseFriends(void)
+{
     HostConfig config;
-    if (!ReadHostConfig(&config)) return 0;
-    if (!config.friendCache) return 1;
+    if (!ReadHostConfig(&config))
+        return 0;
+    if (!config.friendCache)
+        return 1;
     DropCache(config);
     WriteHostConfig(config);
     return 1;
 }
 
-int PELMO_API pelmo_getFriends(char* buffer) {
+int PELMO_API pelmo_getFriends(char* buffer)
+{
     FriendCache* cache = CurrentFriendCache();
-    if (!cache || !ArrayIsSane(cache->friends)) return 0;
+    if (!cache || !ArrayIsSane(cache->friends))
+        return 0;
     const int count = static_cast<int>(cache->friends.count);
-    if (!buffer) return count;
-    for (int i = 0; i < count; ++i) WriteSlot(buffer + i * PELMO_NUMBER_SLOT, cache->friends.data[i].mirrun);
+    if (!buffer)
+        return count;
+    for (int i = 0; i < count; ++i)
+        WriteSlot(buffer + i * PELMO_NUMBER_SLOT, cache->friends.data[i].mirrun);
     return count;
 }
 
-int PELMO_API S_GetOnLineFriends(char* buffer) {
+int PELMO_API S_GetOnLineFriends(char* buffer)
+{
     const std::vector<std::string>& list = session::Current().onlineList.numbers;
     const int listed = static_cast<int>(list.size());
     FriendCache* cache = CurrentFriendCache();
-    if (!cache || !ArrayIsSane(cache->friends)) return listed;
+    if (!cache || !ArrayIsSane(cache->friends))
+        return listed;
     int written = 0;
     for (intptr_t i = 0; i < cache->friends.count; ++i) {
-        if (!IsOnline(cache->friends.data[i])) continue;
-        if (buffer) WriteSlot(buffer + written * PELMO_NUMBER_SLOT, cache->friends.data[i].mirrun);
+        if (!IsOnline(cache->friends.data[i]))
+            continue;
+        if (buffer)
+            WriteSlot(buffer + written * PELMO_NUMBER_SLOT, cache->friends.data[i].mirrun);
         ++written;
     }
-    if (!buffer) return written + listed;
-    for (const std::string& number : list) WriteSlot(buffer + written++ * PELMO_NUMBER_SLOT, number.c_str());
+    if (!buffer)
+        return written + listed;
+    for (const std::string& number : list)
+        WriteSlot(buffer + written++ * PELMO_NUMBER_SLOT, number.c_str());
     return written;
 }
 
-int PELMO_API GetNeedFriendsInfo(FriendCache* list, int countOnly, int includeService) {
+int PELMO_API GetNeedFriendsInfo(FriendCache* list, int countOnly, int includeService)
+{
     FriendCache* cache = CurrentFriendCache();
-    if (!cache || !ArrayIsSane(cache->friends)) return 0;
+    if (!cache || !ArrayIsSane(cache->friends))
+        return 0;
     auto wanted = [includeService](const FriendInfo& f) {
         return IsOnline(f) && (includeService || f.groupID != PELMO_GROUP_SERVICE);
     };
     if (countOnly) {
-        if (list) return 0;
+        if (list)
+            return 0;
         int count = 0;
-        for (intptr_t i = 0; i < cache->friends.count; ++i) count += wanted(cache->friends.data[i]) ? 1 : 0;
+        for (intptr_t i = 0; i < cache->friends.count; ++i)
+            count += wanted(cache->friends.data[i]) ? 1 : 0;
         return count;
     }
-    if (!list || !ArrayIsSane(list->friends)) return 0;
+    if (!list || !ArrayIsSane(list->friends))
+        return 0;
     // Copied aside first: the host may hand over the cache itself.
     std::vector<FriendInfo> online;
     for (intptr_t i = 0; i < cache->friends.count; ++i)
-        if (wanted(cache->friends.data[i])) online.push_back(cache->friends.data[i]);
+        if (wanted(cache->friends.data[i]))
+            online.push_back(cache->friends.data[i]);
     ArrayRemoveAll(list->friends);
     // All at once: the capacity ends where single appends would take it,
     // without a reallocation per step of the host's growth rule.
-    if (!ArrayAppendMany(list->friends, online.data(), static_cast<intptr_t>(online.size()))) return 0;
+    if (!ArrayAppendMany(list->friends, online.data(), static_cast<intptr_t>(online.size())))
+        return 0;
     return static_cast<int>(online.size());
 }
 
-int PELMO_API setFriendState(const char* number, int state) {
+int PELMO_API setFriendState(const char* number, int state)
+{
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendByNumber(cache, number);
-    if (at < 0) return 0;
+    if (at < 0)
+        return 0;
     cache->friends.data[at].state = state;
     return 1;
 }
 
-int PELMO_API getFriendState(const char* number) {
+int PELMO_API getFriendState(const char* number)
+{
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendByNumber(cache, number);
     return at < 0 ? 0 : cache->friends.data[at].state;
 }
 
-int PELMO_API getFriendNickName(const char* number, char* buffer) {
-    if (!number || !buffer) return -1;
+int PELMO_API getFriendNickName(const char* number, char* buffer)
+{
+    if (!number || !buffer)
+        return -1;
     HostConfig config;
-    if (!ReadHostConfig(&config)) return -2;
+    if (!ReadHostConfig(&config))
+        return -2;
     CopyField(buffer, kNameBuffer, number);
     FriendCache* cache = config.friendCache;
-    if (!cache || !ArrayIsSane(cache->friends)) return 0;
+    if (!cache || !ArrayIsSane(cache->friends))
+        return 0;
 
     const std::vector<intptr_t> matches = FindFriendsByNumber(cache, number);
     for (intptr_t at : matches) {
@@ -222,7 +279,8 @@ int PELMO_API getFriendNickName(const char* number, char* buffer) {
         const session::OnlineList& list = session::Current().onlineList;
         if (!list.numbers.empty() && list.numbers.size() == list.names.size()) {
             for (size_t i = 0; i < list.numbers.size(); ++i) {
-                if (list.numbers[i] != number) continue;
+                if (list.numbers[i] != number)
+                    continue;
                 CopyField(buffer, kNameBuffer, list.names[i].empty() ? list.numbers[i] : list.names[i]);
             }
         }
@@ -230,7 +288,8 @@ int PELMO_API getFriendNickName(const char* number, char* buffer) {
     return static_cast<int>(strnlen(buffer, kNameBuffer));
 }
 
-int PELMO_API addFriend(const char* number, UserProfile* profile) {
+int PELMO_API addFriend(const char* number, UserProfile* profile)
+{
     NoticeDeferral deferral;
     // The pending group is used once, whatever happens next.
     session::State& state = session::Current();
@@ -239,14 +298,18 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
     CFriendDB db;
     db.SetConnectInfo(PrepareFriendDB(), kFriendUser, kFriendPassword);
     HostConfig config;
-    if (!ReadHostConfig(&config) || !config.friendCache || !number) return 0;
+    if (!ReadHostConfig(&config) || !config.friendCache || !number)
+        return 0;
     FriendCache* cache = config.friendCache;
-    if (!ArrayIsSane(cache->groups) || !ArrayIsSane(cache->friends)) return 0;
+    if (!ArrayIsSane(cache->groups) || !ArrayIsSane(cache->friends))
+        return 0;
     // The number as the record keeps it: a longer one is cut when stored,
     // and must be found again as cut.
     const std::string stored = AsStored(number, sizeof(FriendInfo::mirrun));
-    if (stored.empty()) return 0;
-    if (FindFriendByNumber(cache, stored.c_str()) >= 0) return 1;
+    if (stored.empty())
+        return 0;
+    if (FindFriendByNumber(cache, stored.c_str()) >= 0)
+        return 1;
 
     int group = pendingGroup;
     const std::string defaultGroup = resources::String(IDS_GROUP_MY_FRIENDS, sizeof(FriendGroup::name) - 1);
@@ -283,13 +346,16 @@ int PELMO_API addFriend(const char* number, UserProfile* profile) {
         CopyOptional(profile->e_mail, info.e_mail);
         CopyOptional(profile->interests, info.interest);
     }
-    if (!db.AddFriendRec(FieldText(config.identity).c_str(), &info, 1, 1, 0)) return 0;
+    if (!db.AddFriendRec(FieldText(config.identity).c_str(), &info, 1, 1, 0))
+        return 0;
 
     if (config.notifyWindow)
-        ::PostMessageA(static_cast<HWND>(ULongToHandle(config.notifyWindow)), config.notifyMessage, PELMO_NOTICE_BOOK_CHANGED, 0);
+        ::PostMessageA(static_cast<HWND>(ULongToHandle(config.notifyWindow)), config.notifyMessage,
+                       PELMO_NOTICE_BOOK_CHANGED, 0);
     HWND manager = state.managerWindow;
-    if (manager && ::IsWindow(manager)) ::PostMessageA(manager, PELMO_WM_MANAGER_REFRESH, 0, info.groupID);
+    if (manager && ::IsWindow(manager))
+        ::PostMessageA(manager, PELMO_WM_MANAGER_REFRESH, 0, info.groupID);
     return 1;
 }
 
-} // extern "C"
+}  // extern "C"

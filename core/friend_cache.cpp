@@ -22,16 +22,19 @@ struct NumberIndex {
     uint64_t changes = 0;
     std::unordered_map<std::string, std::pair<intptr_t, intptr_t>> where;
 
-    bool Fits(const FriendCache* c) const {
+    bool Fits(const FriendCache* c) const
+    {
         return cache == c && data == c->friends.data && count == c->friends.count && changes == ArrayChangeCount();
     }
     void Forget() { cache = nullptr; }
-    void Build(const FriendCache* c) {
+    void Build(const FriendCache* c)
+    {
         where.clear();
         where.reserve(static_cast<size_t>(c->friends.count));
         for (intptr_t i = 0; i < c->friends.count; ++i) {
             auto inserted = where.emplace(FieldText(c->friends.data[i].mirrun), std::make_pair(i, intptr_t{1}));
-            if (!inserted.second) ++inserted.first->second.second;
+            if (!inserted.second)
+                ++inserted.first->second.second;
         }
         cache = c;
         data = c->friends.data;
@@ -42,73 +45,96 @@ struct NumberIndex {
 
 NumberIndex g_index;
 
-bool Usable(const FriendCache* cache, const char* number) {
+bool Usable(const FriendCache* cache, const char* number)
+{
     // A number longer than the field can never equal a stored one.
-    return cache && number && ArrayIsSane(cache->friends) && strnlen(number, sizeof(FriendInfo::mirrun)) <
-                                                                    sizeof(FriendInfo::mirrun);
+    return cache && number && ArrayIsSane(cache->friends) &&
+           strnlen(number, sizeof(FriendInfo::mirrun)) < sizeof(FriendInfo::mirrun);
 }
 
-std::vector<intptr_t> ScanNumber(const FriendCache* cache, const char* number, bool firstOnly) {
+std::vector<intptr_t> ScanNumber(const FriendCache* cache, const char* number, bool firstOnly)
+{
     std::vector<intptr_t> found;
     for (intptr_t i = 0; i < cache->friends.count; ++i) {
-        if (!SameNumber(cache->friends.data[i], number)) continue;
+        if (!SameNumber(cache->friends.data[i], number))
+            continue;
         found.push_back(i);
-        if (firstOnly) break;
+        if (firstOnly)
+            break;
     }
     return found;
 }
 
 // The index's answer when it still fits the array, else the scan's.
-std::vector<intptr_t> Lookup(const FriendCache* cache, const char* number, bool firstOnly) {
-    if (!Usable(cache, number)) return {};
-    if (!g_index.Fits(cache)) g_index.Build(cache);
+std::vector<intptr_t> Lookup(const FriendCache* cache, const char* number, bool firstOnly)
+{
+    if (!Usable(cache, number))
+        return {};
+    if (!g_index.Fits(cache))
+        g_index.Build(cache);
     auto it = g_index.where.find(number);
-    if (it == g_index.where.end()) return {};
+    if (it == g_index.where.end())
+        return {};
     const intptr_t first = it->second.first;
     const bool single = it->second.second == 1 || firstOnly;
-    if (single && first < cache->friends.count && SameNumber(cache->friends.data[first], number)) return {first};
-    if (!single) return ScanNumber(cache, number, false);
+    if (single && first < cache->friends.count && SameNumber(cache->friends.data[first], number))
+        return {first};
+    if (!single)
+        return ScanNumber(cache, number, false);
     g_index.Forget();
     return ScanNumber(cache, number, firstOnly);
 }
 
-} // namespace
+}  // namespace
 
-FriendCache* NewFriendCache() {
+FriendCache* NewFriendCache()
+{
     auto* cache = static_cast<FriendCache*>(SharedAlloc(sizeof(FriendCache)));
-    if (!cache) return nullptr;
+    if (!cache)
+        return nullptr;
     InitGroupArray(cache->groups);
     InitFriendArray(cache->friends);
     return cache;
 }
 
-void FreeFriendCache(FriendCache* cache) {
-    if (!cache) return;
-    if (g_index.cache == cache) g_index.Forget();
+void FreeFriendCache(FriendCache* cache)
+{
+    if (!cache)
+        return;
+    if (g_index.cache == cache)
+        g_index.Forget();
     ArrayRemoveAll(cache->groups);
     ArrayRemoveAll(cache->friends);
     SharedFree(cache);
 }
 
-intptr_t FindFriendByNumber(const FriendCache* cache, const char* number) {
+intptr_t FindFriendByNumber(const FriendCache* cache, const char* number)
+{
     std::vector<intptr_t> found = Lookup(cache, number, true);
     return found.empty() ? -1 : found.front();
 }
 
-std::vector<intptr_t> FindFriendsByNumber(const FriendCache* cache, const char* number) {
+std::vector<intptr_t> FindFriendsByNumber(const FriendCache* cache, const char* number)
+{
     return Lookup(cache, number, false);
 }
 
-intptr_t FindFriendById(const FriendCache* cache, int id) {
-    if (!cache || !ArrayIsSane(cache->friends)) return -1;
+intptr_t FindFriendById(const FriendCache* cache, int id)
+{
+    if (!cache || !ArrayIsSane(cache->friends))
+        return -1;
     for (intptr_t i = 0; i < cache->friends.count; ++i)
-        if (cache->friends.data[i].ID == id) return i;
+        if (cache->friends.data[i].ID == id)
+            return i;
     return -1;
 }
 
-intptr_t FindGroupById(const FriendCache* cache, int id) {
-    if (!cache || !ArrayIsSane(cache->groups)) return -1;
+intptr_t FindGroupById(const FriendCache* cache, int id)
+{
+    if (!cache || !ArrayIsSane(cache->groups))
+        return -1;
     for (intptr_t i = 0; i < cache->groups.count; ++i)
-        if (cache->groups.data[i].ID == id) return i;
+        if (cache->groups.data[i].ID == id)
+            return i;
     return -1;
 }

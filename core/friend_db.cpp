@@ -17,7 +17,8 @@
 
 namespace {
 
-std::string Format(const char* format, int value) {
+std::string Format(const char* format, int value)
+{
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
@@ -38,32 +39,40 @@ constexpr char kListColumns[] =
     "'interest','rem'";
 constexpr int kListColumnCount = 22;
 
-} // namespace
+}  // namespace
 
 // Database and memory errors of the data layer end here, in each step, as
 // that step's failure value: nothing leaves the library.
 #define PELMO_DB_TRY try
-#define PELMO_DB_FAIL(value)                                                                                          \
-    catch (const CDBException& e) {                                                                                   \
-        m_lastFailure = ClassifyFailure(e.m_nRetCode);                                                                \
-        return (value);                                                                                               \
-    }                                                                                                                 \
-    catch (const std::bad_alloc&) {                                                                                   \
-        m_lastFailure = DbFailure::kOther;                                                                            \
-        return (value);                                                                                               \
+#define PELMO_DB_FAIL(value)                           \
+    catch (const CDBException& e)                      \
+    {                                                  \
+        m_lastFailure = ClassifyFailure(e.m_nRetCode); \
+        return (value);                                \
+    }                                                  \
+    catch (const std::bad_alloc&)                      \
+    {                                                  \
+        m_lastFailure = DbFailure::kOther;             \
+        return (value);                                \
     }
 
-CFriendDB::~CFriendDB() { CloseDB(); }
+CFriendDB::~CFriendDB()
+{
+    CloseDB();
+}
 
-void CFriendDB::SetConnectInfo(const std::string& path, const std::string& user, const std::string& password) {
+void CFriendDB::SetConnectInfo(const std::string& path, const std::string& user, const std::string& password)
+{
     m_path = path;
     m_user = user;
     m_password = password;
 }
 
-int CFriendDB::OpenDB(int reopen) {
+int CFriendDB::OpenDB(int reopen)
+{
     if (m_database.IsOpen()) {
-        if (!reopen) return 1;
+        if (!reopen)
+            return 1;
         m_database.Close();
     }
     m_lastFailure = DbFailure::kNone;
@@ -88,14 +97,13 @@ int CFriendDB::OpenDB(int reopen) {
             return 0;
         }
         return 1;
-    }
-    catch (const CDBException& e) {
+    } catch (const CDBException& e) {
         m_lastFailure = ClassifyFailure(e.m_nRetCode);
-        if (m_lastFailure == DbFailure::kNone) m_lastFailure = DbFailure::kOther;
+        if (m_lastFailure == DbFailure::kNone)
+            m_lastFailure = DbFailure::kOther;
         m_database.Close();
         return 0;
-    }
-    catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc&) {
         m_lastFailure = DbFailure::kOther;
         m_database.Close();
         return 0;
@@ -104,7 +112,8 @@ int CFriendDB::OpenDB(int reopen) {
 
 // Both tables, as tables (a view cannot take the rows), with every column
 // the recordsets bind; other columns and tables may be there too.
-bool CFriendDB::HasAddressBookTables() {
+bool CFriendDB::HasAddressBookTables()
+{
     auto complete = [this](const char* table, const char* columns, int count) {
         const std::string isTable =
             std::string("select count(*) from sqlite_master where type='table' and lower(name)='") + table + "'";
@@ -116,16 +125,21 @@ bool CFriendDB::HasAddressBookTables() {
            complete("tab_list", kListColumns, kListColumnCount);
 }
 
-void CFriendDB::CloseDB() { m_database.Close(); }
+void CFriendDB::CloseDB()
+{
+    m_database.Close();
+}
 
-int CFriendDB::IsNewNumber(const char* number, int showMessage) {
+int CFriendDB::IsNewNumber(const char* number, int showMessage)
+{
     FriendCache* cache = CurrentFriendCache();
     if (!cache) {
         TellInfo(IDS_NOT_INITIALISED, IDS_MANAGER_CAPTION);
         return 1;
     }
     if (FindFriendByNumber(cache, number) >= 0) {
-        if (showMessage) TellInfo(IDS_ERR_NUMBER_EXISTS, IDS_MANAGER_CAPTION);
+        if (showMessage)
+            TellInfo(IDS_ERR_NUMBER_EXISTS, IDS_MANAGER_CAPTION);
         return 0;
     }
     return 1;
@@ -133,10 +147,14 @@ int CFriendDB::IsNewNumber(const char* number, int showMessage) {
 
 // ---- Groups ---------------------------------------------------------------
 
-int CFriendDB::LoadGroups(const char* identity, FriendCache* cache) {
-    if (!identity || !cache || !ArrayIsSane(cache->groups)) return 0;
-    if (!OpenDB(0)) return 0;
-    PELMO_DB_TRY {
+int CFriendDB::LoadGroups(const char* identity, FriendCache* cache)
+{
+    if (!identity || !cache || !ArrayIsSane(cache->groups))
+        return 0;
+    if (!OpenDB(0))
+        return 0;
+    PELMO_DB_TRY
+    {
         // Every row, whatever its owner and however many: the host asks for
         // counts before it reads, so nothing needs a cap.
         CRecFriendGroup rs(&m_database);
@@ -151,10 +169,14 @@ int CFriendDB::LoadGroups(const char* identity, FriendCache* cache) {
     PELMO_DB_FAIL(0)
 }
 
-int CFriendDB::AddGroup(const char* identity, FriendGroup* group, int addToCache) {
-    if (!group || !identity) return 0;
-    if (!OpenDB(0)) return 0;
-    PELMO_DB_TRY {
+int CFriendDB::AddGroup(const char* identity, FriendGroup* group, int addToCache)
+{
+    if (!group || !identity)
+        return 0;
+    if (!OpenDB(0))
+        return 0;
+    PELMO_DB_TRY
+    {
         CRecFriendGroup highest(&m_database);
         highest.Open(CRecordset::snapshot, "select * from tab_group order by ID DESC", CRecordset::none);
         group->ID = highest.IsEOF() ? 0 : highest.m_ID + 1;
@@ -169,20 +191,27 @@ int CFriendDB::AddGroup(const char* identity, FriendGroup* group, int addToCache
     PELMO_DB_FAIL(0)
     if (addToCache) {
         FriendCache* cache = CurrentFriendCache();
-        if (!cache || ArrayAdd(cache->groups, *group) < 0) return 0;
+        if (!cache || ArrayAdd(cache->groups, *group) < 0)
+            return 0;
     }
     return 1;
 }
 
-int CFriendDB::ModifyGroup(const char* identity, const FriendGroup* group) {
-    if (!group || !identity) return 0;
-    if (group->ID == group->fatherID) return 0;
-    if (!OpenDB(0)) return 0;
-    PELMO_DB_TRY {
+int CFriendDB::ModifyGroup(const char* identity, const FriendGroup* group)
+{
+    if (!group || !identity)
+        return 0;
+    if (group->ID == group->fatherID)
+        return 0;
+    if (!OpenDB(0))
+        return 0;
+    PELMO_DB_TRY
+    {
         CRecFriendGroup rs(&m_database);
         rs.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                 CRecordset::none);
-        if (rs.IsEOF()) return 0;
+        if (rs.IsEOF())
+            return 0;
         rs.Edit();
         GroupToRow(*group, identity, &rs);
         rs.Update();
@@ -190,32 +219,41 @@ int CFriendDB::ModifyGroup(const char* identity, const FriendGroup* group) {
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindGroupById(cache, group->ID);
-    if (at < 0) return 0;
+    if (at < 0)
+        return 0;
     cache->groups.data[at] = *group;
     return 1;
 }
 
-int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group) {
-    if (!group || !identity) return kGroupDeleteFailed;
-    if (!OpenDB(0)) return kGroupDeleteFailed;
-    PELMO_DB_TRY {
+int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group)
+{
+    if (!group || !identity)
+        return kGroupDeleteFailed;
+    if (!OpenDB(0))
+        return kGroupDeleteFailed;
+    PELMO_DB_TRY
+    {
         CRecFriendList contacts(&m_database);
         contacts.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format(" groupid=%d", group->ID)).c_str(),
                       CRecordset::none);
-        if (!contacts.IsEOF()) return kGroupHasContacts;
+        if (!contacts.IsEOF())
+            return kGroupHasContacts;
     }
     PELMO_DB_FAIL(kGroupDeleteFailed)
-    PELMO_DB_TRY {
+    PELMO_DB_TRY
+    {
         // The identity is quoted as a literal: a quote inside it cannot end
         // the text and change the query.
         CRecFriendGroup subgroups(&m_database);
         std::string sql = std::string(kSelectGroupsWhere) + "userMirrun=" + SqlTextLiteral(identity) +
                           Format(" and fatherID=%d", group->ID);
         subgroups.Open(CRecordset::snapshot, sql.c_str(), CRecordset::none);
-        if (!subgroups.IsEOF()) return kGroupHasSubgroups;
+        if (!subgroups.IsEOF())
+            return kGroupHasSubgroups;
     }
     PELMO_DB_FAIL(kGroupDeleteFailed)
-    PELMO_DB_TRY {
+    PELMO_DB_TRY
+    {
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
@@ -231,12 +269,14 @@ int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group) {
     PELMO_DB_FAIL(kGroupNotDeleted)
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindGroupById(cache, group->ID);
-    if (at < 0) return kGroupNotDeleted;
+    if (at < 0)
+        return kGroupNotDeleted;
     ArrayRemoveAt(cache->groups, at);
     return kGroupDeleted;
 }
 
-int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group) {
+int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group)
+{
     std::set<int> onPath;
     return DeleteGroupTree(identity, group, onPath);
 }
@@ -244,11 +284,14 @@ int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group) {
 // `deleted` holds every group this tree deletion has entered: a hierarchy
 // with a cycle (a foreign or hand-edited file) would otherwise recurse
 // without end.
-int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group, std::set<int>& deleted) {
-    if (!group || !identity) return DeleteGroupRow(identity, group);
+int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group, std::set<int>& deleted)
+{
+    if (!group || !identity)
+        return DeleteGroupRow(identity, group);
     FriendCache* cache = CurrentFriendCache();
-    if (!cache) return kGroupNoCache;
-    const FriendGroup target = *group; // the caller's record may live in the cache
+    if (!cache)
+        return kGroupNoCache;
+    const FriendGroup target = *group;  // the caller's record may live in the cache
     deleted.insert(target.ID);
 
     // Children last to first; the recursive calls remove elements, so take
@@ -256,26 +299,36 @@ int CFriendDB::DeleteGroupTree(const char* identity, const FriendGroup* group, s
     std::vector<FriendGroup> children;
     for (intptr_t i = cache->groups.count - 1; i >= 0; --i) {
         const FriendGroup& g = cache->groups.data[i];
-        if (g.fatherID == target.ID && !deleted.count(g.ID)) children.push_back(g);
+        if (g.fatherID == target.ID && !deleted.count(g.ID))
+            children.push_back(g);
     }
     for (const FriendGroup& child : children)
-        if (!deleted.count(child.ID)) DeleteGroupTree(identity, &child, deleted);
+        if (!deleted.count(child.ID))
+            DeleteGroupTree(identity, &child, deleted);
 
     cache = CurrentFriendCache();
-    if (!cache) return kGroupNoCache;
+    if (!cache)
+        return kGroupNoCache;
     for (intptr_t i = cache->friends.count - 1; i >= 0; --i) {
-        if (i >= cache->friends.count) continue;
-        if (cache->friends.data[i].groupID != target.ID) continue;
+        if (i >= cache->friends.count)
+            continue;
+        if (cache->friends.data[i].groupID != target.ID)
+            continue;
         FriendInfo contact = cache->friends.data[i];
-        if (!DeleteFriend(identity, &contact)) return kGroupContactNotDeleted;
+        if (!DeleteFriend(identity, &contact))
+            return kGroupContactNotDeleted;
     }
     return DeleteGroupRow(identity, &target);
 }
 
-int CFriendDB::RemoveGroup(const FriendGroup* group) {
-    if (!group) return 0;
-    if (!OpenDB(0)) return 0;
-    PELMO_DB_TRY {
+int CFriendDB::RemoveGroup(const FriendGroup* group)
+{
+    if (!group)
+        return 0;
+    if (!OpenDB(0))
+        return 0;
+    PELMO_DB_TRY
+    {
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
@@ -288,17 +341,22 @@ int CFriendDB::RemoveGroup(const FriendGroup* group) {
     }
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();
-    if (!cache) return 0;
+    if (!cache)
+        return 0;
     intptr_t at = FindGroupById(cache, group->ID);
-    if (at >= 0) ArrayRemoveAt(cache->groups, at);
+    if (at >= 0)
+        ArrayRemoveAt(cache->groups, at);
     return 1;
 }
 
 // ---- Contacts -------------------------------------------------------------
 
-int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
-    if (!identity || !friends || !ArrayIsSane(*friends)) return 0;
-    if (!OpenDB(0)) return 0;
+int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends)
+{
+    if (!identity || !friends || !ArrayIsSane(*friends))
+        return 0;
+    if (!OpenDB(0))
+        return 0;
     const intptr_t before = friends->count;
     const intptr_t capacityBefore = friends->capacity;
     const bool hadBlock = friends->data != nullptr;
@@ -307,18 +365,22 @@ int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
     // returning, the array is cut to the rows kept, with the capacity that
     // appending them one by one would have left.
     auto settle = [&] {
-        if (friends->count > before + used) ArrayTrimAppended(*friends, before, capacityBefore, hadBlock, before + used);
+        if (friends->count > before + used)
+            ArrayTrimAppended(*friends, before, capacityBefore, hadBlock, before + used);
     };
-    PELMO_DB_TRY {
+    PELMO_DB_TRY
+    {
         // One contact per number, the first read wins. A set of the numbers
         // keeps this linear for big books; it answers exactly as comparing
         // with every record already in the array would.
         std::unordered_set<std::string> numbers;
         numbers.reserve(static_cast<size_t>(before) + 256);
-        for (intptr_t i = 0; i < before; ++i) numbers.insert(FieldText(friends->data[i].mirrun));
+        for (intptr_t i = 0; i < before; ++i)
+            numbers.insert(FieldText(friends->data[i].mirrun));
 
         const intptr_t expected = static_cast<intptr_t>(m_database.QueryInteger("select count(*) from tab_list"));
-        if (expected > 0 && !ArrayExtend(*friends, expected)) return 0;
+        if (expected > 0 && !ArrayExtend(*friends, expected))
+            return 0;
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
         for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -329,27 +391,35 @@ int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends) {
             }
             FriendInfo& info = friends->data[before + used];
             FriendFromRow(rs, &info);
-            if (numbers.insert(FieldText(info.mirrun)).second) ++used;
+            if (numbers.insert(FieldText(info.mirrun)).second)
+                ++used;
         }
         settle();
         return 1;
     }
-    catch (const CDBException& e) {
+    catch (const CDBException& e)
+    {
         m_lastFailure = ClassifyFailure(e.m_nRetCode);
         settle();
         return 0;
     }
-    catch (const std::bad_alloc&) {
+    catch (const std::bad_alloc&)
+    {
         settle();
         return 0;
     }
 }
 
-int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck) {
-    if (!info || !identity) return 0;
-    if (!skipCheck && !IsNewNumber(FieldText(info->mirrun).c_str(), showMessage)) return 1;
-    if (!OpenDB(0)) return 0;
-    PELMO_DB_TRY {
+int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck)
+{
+    if (!info || !identity)
+        return 0;
+    if (!skipCheck && !IsNewNumber(FieldText(info->mirrun).c_str(), showMessage))
+        return 1;
+    if (!OpenDB(0))
+        return 0;
+    PELMO_DB_TRY
+    {
         // The lowest free id: where the ascending ids first stop being 0, 1, 2...
         CRecFriendList ids(&m_database);
         ids.Open(CRecordset::snapshot, "select * from tab_list order by ID", CRecordset::none);
@@ -370,20 +440,26 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
     PELMO_DB_FAIL(0)
     if (addToCache) {
         FriendCache* cache = CurrentFriendCache();
-        if (!cache || ArrayAdd(cache->friends, *info) < 0) return 0;
+        if (!cache || ArrayAdd(cache->friends, *info) < 0)
+            return 0;
     }
     return 1;
 }
 
-int CFriendDB::ModifyFriend(const char* identity, const FriendInfo* info) {
-    if (!info || !identity) return 0;
-    if (!OpenDB(0)) return 0;
-    const FriendInfo record = *info; // the caller's record may live in the cache
-    PELMO_DB_TRY {
+int CFriendDB::ModifyFriend(const char* identity, const FriendInfo* info)
+{
+    if (!info || !identity)
+        return 0;
+    if (!OpenDB(0))
+        return 0;
+    const FriendInfo record = *info;  // the caller's record may live in the cache
+    PELMO_DB_TRY
+    {
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format(kRowCondition, record.ID)).c_str(),
                 CRecordset::none);
-        if (rs.IsEOF()) return 0;
+        if (rs.IsEOF())
+            return 0;
         rs.Edit();
         FriendToRow(record, identity, &rs);
         rs.Update();
@@ -391,17 +467,22 @@ int CFriendDB::ModifyFriend(const char* identity, const FriendInfo* info) {
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendById(cache, record.ID);
-    if (at < 0) return 0;
+    if (at < 0)
+        return 0;
     cache->friends.data[at] = record;
     NoteArrayChanged();
     return 1;
 }
 
-int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info) {
-    if (!info || !identity) return 0;
-    if (!OpenDB(0)) return 0;
+int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info)
+{
+    if (!info || !identity)
+        return 0;
+    if (!OpenDB(0))
+        return 0;
     const int id = info->ID;
-    PELMO_DB_TRY {
+    PELMO_DB_TRY
+    {
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format("id=%d", id)).c_str(), CRecordset::none);
         if (!rs.IsEOF()) {
@@ -414,17 +495,21 @@ int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info) {
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();
     intptr_t at = FindFriendById(cache, id);
-    if (at < 0) return 0;
+    if (at < 0)
+        return 0;
     ArrayRemoveAt(cache->friends, at);
     return 1;
 }
 
 // ---- Copying a group tree ---------------------------------------------------
 
-int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent,
-                             int addToCache, int skipCheck) {
-    if (!source || !ArrayIsSane(source->groups) || !ArrayIsSane(source->friends)) return -1;
-    if (index < 0 || index >= source->groups.count) return -1;
+int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
+                             int skipCheck)
+{
+    if (!source || !ArrayIsSane(source->groups) || !ArrayIsSane(source->friends))
+        return -1;
+    if (index < 0 || index >= source->groups.count)
+        return -1;
     // One transaction for the whole copy: one sync instead of one per row.
     // It is committed whatever the outcome, so a copy that fails half-way
     // leaves what it stored, in the file as in the cache.
@@ -438,8 +523,10 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
     if (ownTransaction && !m_database.CommitTrans()) {
         // Nothing reached the file: take the copies out of the cache again.
         if (cache == CurrentFriendCache() && cache) {
-            if (cache->groups.count > groupsBefore) cache->groups.count = groupsBefore;
-            if (cache->friends.count > friendsBefore) cache->friends.count = friendsBefore;
+            if (cache->groups.count > groupsBefore)
+                cache->groups.count = groupsBefore;
+            if (cache->friends.count > friendsBefore)
+                cache->friends.count = friendsBefore;
             NoteArrayChanged();
         }
         return -1;
@@ -450,10 +537,13 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
 // `copied` holds the source groups already copied. A source whose hierarchy
 // has a cycle would otherwise copy without end, and a copy into the source's
 // own tree (same cache) would keep finding the groups it just added.
-int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent,
-                             int addToCache, int skipCheck, std::set<int>& copied) {
-    if (index < 0 || index >= source->groups.count) return -1;
-    if (!copied.insert(index).second) return 0;
+int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
+                             int skipCheck, std::set<int>& copied)
+{
+    if (index < 0 || index >= source->groups.count)
+        return -1;
+    if (!copied.insert(index).second)
+        return 0;
     if (copied.size() == 1) {
         // Only the elements present at the start belong to the source.
         m_copyGroupLimit = source->groups.count;
@@ -462,17 +552,21 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
     FriendGroup group = source->groups.data[index];
     const int oldId = group.ID;
     group.fatherID = newParent;
-    if (!AddGroup(identity, &group, addToCache)) return -1;
+    if (!AddGroup(identity, &group, addToCache))
+        return -1;
     const int newId = group.ID;
 
     for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i) {
-        if (source->friends.data[i].groupID != oldId) continue;
+        if (source->friends.data[i].groupID != oldId)
+            continue;
         FriendInfo contact = source->friends.data[i];
         contact.groupID = newId;
-        if (!AddFriendRec(identity, &contact, addToCache, 0, skipCheck)) return -1;
+        if (!AddFriendRec(identity, &contact, addToCache, 0, skipCheck))
+            return -1;
     }
     for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j) {
-        if (source->groups.data[j].fatherID != oldId || copied.count(static_cast<int>(j))) continue;
+        if (source->groups.data[j].fatherID != oldId || copied.count(static_cast<int>(j)))
+            continue;
         if (CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) < 0)
             return -1;
     }

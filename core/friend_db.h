@@ -20,10 +20,10 @@ constexpr char kFriendPassword[] = "qmtz";
 // Results of the group deletions.
 enum GroupDeleteResult {
     kGroupDeleted = 1,
-    kGroupNotDeleted = 0,          // row not deleted, or no cached copy
-    kGroupDeleteFailed = -1,       // no group, no database, a query failed
+    kGroupNotDeleted = 0,     // row not deleted, or no cached copy
+    kGroupDeleteFailed = -1,  // no group, no database, a query failed
     kGroupHasContacts = -10,
-    kGroupHasSubgroups = -11,      // subgroups stored with the same owner
+    kGroupHasSubgroups = -11,  // subgroups stored with the same owner
     kGroupNoCache = -100,
     kGroupContactNotDeleted = -200,
 };

@@ -1,23 +1,27 @@
 #include "core/friend_recordsets.h"
 
-CRecFriendGroup::CRecFriendGroup(CDatabase* database) : CRecordset(database) {
+CRecFriendGroup::CRecFriendGroup(CDatabase* database) : CRecordset(database)
+{
     m_nFields = 4;
     m_nDefaultType = snapshot;
 }
 
-void CRecFriendGroup::DoFieldExchange(CFieldExchange* fx) {
+void CRecFriendGroup::DoFieldExchange(CFieldExchange* fx)
+{
     RFX_Long(fx, "[ID]", m_ID);
     RFX_Text(fx, "[userMirrun]", m_userMirrun, kBoundTextLength);
     RFX_Text(fx, "[name]", m_name, kBoundTextLength);
     RFX_Long(fx, "[fatherID]", m_fatherID);
 }
 
-CRecFriendList::CRecFriendList(CDatabase* database) : CRecordset(database) {
+CRecFriendList::CRecFriendList(CDatabase* database) : CRecordset(database)
+{
     m_nFields = 22;
     m_nDefaultType = snapshot;
 }
 
-void CRecFriendList::DoFieldExchange(CFieldExchange* fx) {
+void CRecFriendList::DoFieldExchange(CFieldExchange* fx)
+{
     RFX_Long(fx, "[ID]", m_ID);
     RFX_Long(fx, "[groupID]", m_groupID);
     RFX_Text(fx, "[userMirrun]", m_userMirrun, kBoundTextLength);

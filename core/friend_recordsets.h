@@ -49,7 +49,7 @@ public:
     std::string m_fax_phone;
     std::string m_e_mail;
     std::string m_interest;
-    std::string m_rem; // never read or set by the address book; kept on rewrite
+    std::string m_rem;  // never read or set by the address book; kept on rewrite
 
     std::string GetDefaultConnect() const override { return "ODBC;DSN=friend"; }
     std::string GetDefaultSQL() const override { return "[tab_list]"; }

@@ -32,13 +32,17 @@ constexpr intptr_t kMaxGrowBy = 1024;
 constexpr intptr_t kMinGrowBy = 4;
 
 // A host-made array may hold anything: refuse shapes no array can have.
-template <class Array> bool ArrayIsSane(const Array& a) {
+template <class Array>
+bool ArrayIsSane(const Array& a)
+{
     return a.count >= 0 && a.capacity >= a.count && a.growBy >= 0 && (a.data != nullptr || a.capacity == 0);
 }
 
 // The growth step of the class library's rule for an array of `count`.
-inline intptr_t GrowthStep(intptr_t growBy, intptr_t count) {
-    if (growBy != 0) return growBy;
+inline intptr_t GrowthStep(intptr_t growBy, intptr_t count)
+{
+    if (growBy != 0)
+        return growBy;
     const intptr_t grow = count / 8;
     return grow < kMinGrowBy ? kMinGrowBy : (grow > kMaxGrowBy ? kMaxGrowBy : grow);
 }
@@ -48,14 +52,16 @@ inline intptr_t GrowthStep(intptr_t growBy, intptr_t count) {
 // bytes still fit a size_t) and never less than `size`. A host's growth step
 // is not trusted: a huge one must not wrap the byte count.
 inline intptr_t GrownCapacity(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t size,
-                              intptr_t limit) {
+                              intptr_t limit)
+{
     intptr_t wanted;
     if (!hasBlock) {
         wanted = size > growBy ? size : growBy;
     } else {
         const intptr_t grow = GrowthStep(growBy, count);
         wanted = grow > limit - capacity ? limit : capacity + grow;
-        if (wanted < size) wanted = size;
+        if (wanted < size)
+            wanted = size;
     }
     return wanted > limit ? size : wanted;
 }
@@ -63,9 +69,12 @@ inline intptr_t GrownCapacity(intptr_t growBy, intptr_t count, intptr_t capacity
 // Sets the count as the class library does: growing beyond the capacity
 // takes at least the growth step (0: an eighth of the count, 4 to 1024),
 // new slots are zero, and a size of 0 frees the block.
-template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
+template <class Array>
+bool ArraySetSize(Array& a, intptr_t newSize)
+{
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
-    if (newSize < 0 || !ArrayIsSane(a)) return false;
+    if (newSize < 0 || !ArrayIsSane(a))
+        return false;
     NoteArrayChanged();
     if (newSize == 0) {
         SharedFree(a.data);
@@ -74,7 +83,8 @@ template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
         return true;
     }
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
-    if (newSize > limit) return false;
+    if (newSize > limit)
+        return false;
     if (a.data && newSize <= a.capacity) {
         if (newSize > a.count)
             std::memset(a.data + a.count, 0, static_cast<size_t>(newSize - a.count) * sizeof(Element));
@@ -90,7 +100,8 @@ template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
         block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
                        : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
     }
-    if (!block) return false;
+    if (!block)
+        return false;
     a.data = static_cast<Element*>(block);
     a.count = newSize;
     a.capacity = capacity;
@@ -98,9 +109,12 @@ template <class Array> bool ArraySetSize(Array& a, intptr_t newSize) {
 }
 
 // Appends a copy; returns its index, or -1 when memory ran out.
-template <class Array, class Element> intptr_t ArrayAdd(Array& a, const Element& e) {
+template <class Array, class Element>
+intptr_t ArrayAdd(Array& a, const Element& e)
+{
     intptr_t index = a.count;
-    if (!ArraySetSize(a, index + 1)) return -1;
+    if (!ArraySetSize(a, index + 1))
+        return -1;
     std::memcpy(&a.data[index], &e, sizeof e);
     return index;
 }
@@ -110,7 +124,8 @@ template <class Array, class Element> intptr_t ArrayAdd(Array& a, const Element&
 // block is allocated at all). Each reallocation grows by at least one step,
 // so this takes few rounds even for a large `n`.
 inline intptr_t CapacityAfterAppends(intptr_t growBy, intptr_t count, intptr_t capacity, bool hasBlock, intptr_t n,
-                                     intptr_t limit) {
+                                     intptr_t limit)
+{
     const intptr_t target = count + n;
     while (count < target) {
         if (!hasBlock || count + 1 > capacity) {
@@ -126,11 +141,15 @@ inline intptr_t CapacityAfterAppends(intptr_t growBy, intptr_t count, intptr_t c
 // capacity ends where the growth rule would have taken it, without copying
 // the block at every step. Returns the first new slot, or null when memory
 // ran out or n < 1.
-template <class Array> auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data) {
+template <class Array>
+auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data)
+{
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
-    if (n <= 0 || !ArrayIsSane(a)) return nullptr;
+    if (n <= 0 || !ArrayIsSane(a))
+        return nullptr;
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
-    if (n > limit - a.count) return nullptr;
+    if (n > limit - a.count)
+        return nullptr;
     NoteArrayChanged();
     intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n, limit);
     if (capacity != a.capacity || !a.data) {
@@ -138,11 +157,12 @@ template <class Array> auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data
         void* block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
                              : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
         if (!block && capacity > a.count + n) {
-            capacity = a.count + n; // a growth step beyond what memory has
+            capacity = a.count + n;  // a growth step beyond what memory has
             block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
                            : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
         }
-        if (!block) return nullptr;
+        if (!block)
+            return nullptr;
         a.data = static_cast<Element*>(block);
         a.capacity = capacity;
     } else {
@@ -158,18 +178,22 @@ template <class Array> auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data
 // would have left, given the state (`countBefore`, `capacityBefore`,
 // `hadBlock`) before the extension. Shrinking keeps the block in place.
 template <class Array>
-void ArrayTrimAppended(Array& a, intptr_t countBefore, intptr_t capacityBefore, bool hadBlock, intptr_t count) {
+void ArrayTrimAppended(Array& a, intptr_t countBefore, intptr_t capacityBefore, bool hadBlock, intptr_t count)
+{
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
-    if (!ArrayIsSane(a) || count > a.count || count < countBefore) return;
+    if (!ArrayIsSane(a) || count > a.count || count < countBefore)
+        return;
     NoteArrayChanged();
     if (count == 0 && !hadBlock) {
         ArraySetSize(a, 0);
         return;
     }
-    if (count < a.count) std::memset(a.data + count, 0, static_cast<size_t>(a.count - count) * sizeof(Element));
+    if (count < a.count)
+        std::memset(a.data + count, 0, static_cast<size_t>(a.count - count) * sizeof(Element));
     a.count = count;
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
-    intptr_t capacity = CapacityAfterAppends(a.growBy, countBefore, capacityBefore, hadBlock, count - countBefore, limit);
+    intptr_t capacity =
+        CapacityAfterAppends(a.growBy, countBefore, capacityBefore, hadBlock, count - countBefore, limit);
     if (capacity < a.capacity) {
         void* block = SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element));
         if (block) {
@@ -179,28 +203,38 @@ void ArrayTrimAppended(Array& a, intptr_t countBefore, intptr_t capacityBefore, 
     }
 }
 
-template <class Array, class Element> bool ArrayAppendMany(Array& a, const Element* items, intptr_t n) {
-    if (n == 0) return ArrayIsSane(a);
+template <class Array, class Element>
+bool ArrayAppendMany(Array& a, const Element* items, intptr_t n)
+{
+    if (n == 0)
+        return ArrayIsSane(a);
     Element* first = ArrayExtend(a, n);
-    if (!first) return false;
+    if (!first)
+        return false;
     std::memcpy(first, items, static_cast<size_t>(n) * sizeof(Element));
     return true;
 }
 
 // Removes element i; the later ones move up by one.
-template <class Array> bool ArrayRemoveAt(Array& a, intptr_t i) {
+template <class Array>
+bool ArrayRemoveAt(Array& a, intptr_t i)
+{
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
-    if (!ArrayIsSane(a) || i < 0 || i >= a.count) return false;
+    if (!ArrayIsSane(a) || i < 0 || i >= a.count)
+        return false;
     NoteArrayChanged();
     intptr_t after = a.count - i - 1;
-    if (after > 0) std::memmove(&a.data[i], &a.data[i + 1], static_cast<size_t>(after) * sizeof(Element));
+    if (after > 0)
+        std::memmove(&a.data[i], &a.data[i + 1], static_cast<size_t>(after) * sizeof(Element));
     --a.count;
     std::memset(&a.data[a.count], 0, sizeof(Element));
     return true;
 }
 
 // Empties the array and frees its block.
-template <class Array> void ArrayRemoveAll(Array& a) {
+template <class Array>
+void ArrayRemoveAll(Array& a)
+{
     if (!ArrayIsSane(a)) {
         // Never free what a broken array points at: forget it instead.
         NoteArrayChanged();

@@ -20,34 +20,47 @@ struct HistoryLibrary {
     ConfInfoSet set = nullptr;
 };
 
-const HistoryLibrary& History() {
+const HistoryLibrary& History()
+{
     static HistoryLibrary library;
     if (!library.get || !library.set) {
         HMODULE module = ::GetModuleHandleA("tembra.dll");
-        if (!module) module = ::LoadLibraryA("tembra.dll");
+        if (!module)
+            module = ::LoadLibraryA("tembra.dll");
         if (module) {
-            library.get = reinterpret_cast<ConfInfoGet>(reinterpret_cast<void*>(::GetProcAddress(module, "getConfInfo")));
-            library.set = reinterpret_cast<ConfInfoSet>(reinterpret_cast<void*>(::GetProcAddress(module, "setConfInfo")));
+            library.get =
+                reinterpret_cast<ConfInfoGet>(reinterpret_cast<void*>(::GetProcAddress(module, "getConfInfo")));
+            library.set =
+                reinterpret_cast<ConfInfoSet>(reinterpret_cast<void*>(::GetProcAddress(module, "setConfInfo")));
         }
     }
     return library;
 }
-} // namespace
+}  // namespace
 
-bool ReadHostConfig(HostConfig* config) {
-    if (!config || !History().get) return false;
+bool ReadHostConfig(HostConfig* config)
+{
+    if (!config || !History().get)
+        return false;
     return History().get(TEMBRA_CONF_KEY, config) >= 0;
 }
 
-void WriteHostConfig(const HostConfig& config) {
-    if (History().set) History().set(TEMBRA_CONF_KEY, &config);
+void WriteHostConfig(const HostConfig& config)
+{
+    if (History().set)
+        History().set(TEMBRA_CONF_KEY, &config);
 }
 
 // Read anew on every call: a cache rebuilt by iniFriends is found at once.
-FriendCache* CurrentFriendCache() {
+FriendCache* CurrentFriendCache()
+{
     HostConfig config;
-    if (!ReadHostConfig(&config)) return nullptr;
+    if (!ReadHostConfig(&config))
+        return nullptr;
     return config.friendCache;
 }
 
-extern "C" FriendCache* PELMO_API GetFriendCache(void) { return CurrentFriendCache(); }
+extern "C" FriendCache* PELMO_API GetFriendCache(void)
+{
+    return CurrentFriendCache();
+}

@@ -29,18 +29,25 @@ enum class FileState { kMissing, kEmpty, kPresent };
 
 // A file of no bytes holds no address book (a copy that never got its
 // data): it is made anew from the template like a missing one.
-FileState DatabaseFileState(const std::string& path) {
+FileState DatabaseFileState(const std::string& path)
+{
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return FileState::kMissing;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileState::kPresent; // the open says what is wrong
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return FileState::kMissing;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileState::kPresent;  // the open says what is wrong
     return data.nFileSizeHigh == 0 && data.nFileSizeLow == 0 ? FileState::kEmpty : FileState::kPresent;
 }
 
-bool FileExists(const std::string& path) { return DatabaseFileState(path) != FileState::kMissing; }
+bool FileExists(const std::string& path)
+{
+    return DatabaseFileState(path) != FileState::kMissing;
+}
 
 // Copies beside the target, then renames: a copy cut short by a crash never
 // stands where the database belongs.
-bool CopyTemplate(const std::string& from, const std::string& dir, const std::string& to) {
+bool CopyTemplate(const std::string& from, const std::string& dir, const std::string& to)
+{
     const std::string partial = dir + "\\" + kPartialFile;
     if (!::CopyFileA(from.c_str(), partial.c_str(), FALSE)) {
         ::DeleteFileA(partial.c_str());
@@ -53,9 +60,13 @@ bool CopyTemplate(const std::string& from, const std::string& dir, const std::st
     return true;
 }
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+bool IsBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
 
-void StoreServiceContact(const std::string& path, const char* identity) {
+void StoreServiceContact(const std::string& path, const char* identity)
+{
     FriendInfo service{};
     CopyField(service.mirrun, kServiceNumber);
     service.groupID = PELMO_GROUP_SERVICE;
@@ -73,19 +84,22 @@ void StoreServiceContact(const std::string& path, const char* identity) {
     db.AddFriendRec(identity, &service, 1, 1, 0);
 }
 
-} // namespace
+}  // namespace
 
-std::string GetModuleDir() {
-    char path[MAX_PATH + 1] = {}; // one spare byte: a cut name still ends
+std::string GetModuleDir()
+{
+    char path[MAX_PATH + 1] = {};  // one spare byte: a cut name still ends
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string full(path);
     size_t slash = LastPathSeparator(full);
     return slash == std::string::npos ? std::string() : full.substr(0, slash);
 }
 
-std::string PrepareFriendDB() {
+std::string PrepareFriendDB()
+{
     HostConfig config;
-    if (!ReadHostConfig(&config)) return std::string();
+    if (!ReadHostConfig(&config))
+        return std::string();
     const std::string dir = FieldText(config.dataDir);
     if (IsBlank(dir)) {
         // Never the root of the current drive.
@@ -97,7 +111,8 @@ std::string PrepareFriendDB() {
         TellSystemMessage(kDataDirTooLong + dir);
         return std::string();
     }
-    if (DatabaseFileState(path) == FileState::kPresent) return path;
+    if (DatabaseFileState(path) == FileState::kPresent)
+        return path;
 
     std::string templatePath = GetModuleDir() + "\\" + kDatabaseFile;
     if (!FileExists(templatePath)) {
@@ -106,7 +121,7 @@ std::string PrepareFriendDB() {
     }
     if (!CopyTemplate(templatePath, dir, path)) {
         TellSystemMessage(kCannotCreate + dir);
-        return path; // the open that follows fails
+        return path;  // the open that follows fails
     }
     StoreServiceContact(path, FieldText(config.identity).c_str());
     return path;

@@ -2,27 +2,32 @@
 
 #include <cstring>
 
-bool SameNumber(const FriendInfo& info, const char* number) {
-    if (!number) return false;
+bool SameNumber(const FriendInfo& info, const char* number)
+{
+    if (!number)
+        return false;
     size_t n = strnlen(info.mirrun, sizeof info.mirrun);
     return std::strncmp(info.mirrun, number, n) == 0 && number[n] == '\0';
 }
 
-void GroupFromRow(const CRecFriendGroup& row, FriendGroup* group) {
+void GroupFromRow(const CRecFriendGroup& row, FriendGroup* group)
+{
     std::memset(group, 0, sizeof *group);
     group->ID = row.m_ID;
     CopyField(group->name, row.m_name);
     group->fatherID = row.m_fatherID;
 }
 
-void GroupToRow(const FriendGroup& group, const char* identity, CRecFriendGroup* row) {
+void GroupToRow(const FriendGroup& group, const char* identity, CRecFriendGroup* row)
+{
     row->m_ID = group.ID;
     row->m_userMirrun = identity ? identity : "";
     row->m_name = FieldText(group.name);
     row->m_fatherID = group.fatherID;
 }
 
-void FriendFromRow(const CRecFriendList& row, FriendInfo* info) {
+void FriendFromRow(const CRecFriendList& row, FriendInfo* info)
+{
     std::memset(info, 0, sizeof *info);
     info->ID = row.m_ID;
     info->groupID = row.m_groupID;
@@ -47,7 +52,8 @@ void FriendFromRow(const CRecFriendList& row, FriendInfo* info) {
     info->state = 0;
 }
 
-void FriendToRow(const FriendInfo& info, const char* identity, CRecFriendList* row) {
+void FriendToRow(const FriendInfo& info, const char* identity, CRecFriendList* row)
+{
     row->m_ID = info.ID;
     row->m_groupID = info.groupID;
     row->m_userMirrun = identity ? identity : "";

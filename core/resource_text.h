@@ -17,6 +17,6 @@ void SetLibrary(HMODULE library);
 // when missing.
 std::string String(unsigned id, size_t maxChars = 254);
 
-} // namespace resources
+}  // namespace resources
 
 #endif

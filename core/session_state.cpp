@@ -2,15 +2,17 @@
 
 namespace session {
 
-State& Current() {
+State& Current()
+{
     static State state;
     return state;
 }
 
-void Reset() {
+void Reset()
+{
     State& state = Current();
     state.onlineList = OnlineList{};
     state.managerWindow = nullptr;
 }
 
-} // namespace session
+}  // namespace session

@@ -25,7 +25,7 @@ struct OnlineList {
 struct State {
     OnlineList onlineList;
     int targetGroup = kNoTargetGroup;
-    HWND managerWindow = nullptr; // refreshed after addFriend when alive
+    HWND managerWindow = nullptr;  // refreshed after addFriend when alive
 };
 
 State& Current();
@@ -34,6 +34,6 @@ State& Current();
 // the pending group stays.
 void Reset();
 
-} // namespace session
+}  // namespace session
 
 #endif

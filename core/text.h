@@ -18,12 +18,24 @@ size_t WholeCharPrefix(const char* text, size_t size, size_t limit);
 // of whole characters, a terminator, zeros after it.
 void CopyField(char* field, size_t width, const char* text);
 void CopyField(char* field, size_t width, const std::string& text);
-template <size_t N> void CopyField(char (&field)[N], const std::string& text) { CopyField(field, N, text); }
-template <size_t N> void CopyField(char (&field)[N], const char* text) { CopyField(field, N, text); }
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text)
+{
+    CopyField(field, N, text);
+}
+template <size_t N>
+void CopyField(char (&field)[N], const char* text)
+{
+    CopyField(field, N, text);
+}
 
 // The text of a fixed field; a field without terminator ends at its width.
 std::string FieldText(const char* field, size_t width);
-template <size_t N> std::string FieldText(const char (&field)[N]) { return FieldText(field, N); }
+template <size_t N>
+std::string FieldText(const char (&field)[N])
+{
+    return FieldText(field, N);
+}
 
 // `text` as a field of `width` bytes would keep it.
 std::string AsStored(const char* text, size_t width);

@@ -12,8 +12,8 @@
 struct UserNotice {
     enum class Kind { kSystem, kInfo };
     Kind kind = Kind::kSystem;
-    std::string text;       // kSystem: a fixed text in the system code page
-    unsigned textId = 0;    // kInfo: resource strings of the information box
+    std::string text;     // kSystem: a fixed text in the system code page
+    unsigned textId = 0;  // kInfo: resource strings of the information box
     unsigned captionId = 0;
 };
 

@@ -53,8 +53,8 @@ INT_PTR CDialog::DoModal()
     if (!m_template || m_hWnd)
         return -1;
     m_modal = true;
-    INT_PTR result = ::DialogBoxIndirectParamA(ThisModule(), static_cast<LPCDLGTEMPLATEA>(m_template),
-                                               m_parent, StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    INT_PTR result = ::DialogBoxIndirectParamA(ThisModule(), static_cast<LPCDLGTEMPLATEA>(m_template), m_parent,
+                                               StaticDialogProc, reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
 }

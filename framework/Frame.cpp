@@ -21,9 +21,9 @@ bool HasFocus(HWND window)
 
 bool CToolBar::Create(HWND frame, const std::vector<Button>& buttons, HINSTANCE strings, ImageList images)
 {
-    HWND bar = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0,
-                                 frame, nullptr, ThisModule(), nullptr);
+    HWND bar =
+        ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP,
+                          0, 0, 0, 0, frame, nullptr, ThisModule(), nullptr);
     if (!bar || !SubclassWindow(bar))
         return false;
     m_buttons = buttons;
@@ -96,8 +96,8 @@ bool CToolBar::OnTooltipText(NMHDR& header)
 bool CSplitter::Create(HWND parent, UINT id)
 {
     return RegisterWindowClass(kSplitterClass, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE)) &&
-           CreateEx(WS_EX_CONTROLPARENT, kSplitterClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                    RECT{0, 0, 0, 0}, parent, id);
+           CreateEx(WS_EX_CONTROLPARENT, kSplitterClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, 0},
+                    parent, id);
 }
 
 void CSplitter::SetPanes(CWnd* left, CWnd* right)

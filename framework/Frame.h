@@ -81,8 +81,7 @@ public:
     // `menu` becomes the frame's and goes with its window; `accelerators`
     // (kept by the caller) work inside a host's message loop too.
     bool Create(const char* title, const RECT& rect, HWND owner, HMENU menu = nullptr, HACCEL accelerators = nullptr);
-    bool CreateToolBar(const std::vector<CToolBar::Button>& buttons, HINSTANCE strings,
-                       ImageList images = ImageList());
+    bool CreateToolBar(const std::vector<CToolBar::Button>& buttons, HINSTANCE strings, ImageList images = ImageList());
     CToolBar& ToolBar() { return m_toolBar; }
     // The window that fills the client area below the tool bar.
     void SetView(CWnd* view);

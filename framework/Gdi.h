@@ -71,9 +71,15 @@ private:
     Handle m_h = nullptr;
 };
 
-struct MenuFree { void operator()(HMENU h) const { ::DestroyMenu(h); } };
-struct IconFree { void operator()(HICON h) const { ::DestroyIcon(h); } };
-struct ImageListFree { void operator()(HIMAGELIST h) const { ::ImageList_Destroy(h); } };
+struct MenuFree {
+    void operator()(HMENU h) const { ::DestroyMenu(h); }
+};
+struct IconFree {
+    void operator()(HICON h) const { ::DestroyIcon(h); }
+};
+struct ImageListFree {
+    void operator()(HIMAGELIST h) const { ::ImageList_Destroy(h); }
+};
 
 using Menu = UniqueHandle<HMENU, MenuFree>;
 using Icon = UniqueHandle<HICON, IconFree>;
@@ -179,8 +185,11 @@ private:
 class BackBuffer {
 public:
     BackBuffer(HDC target, const RECT& area)
-        : m_target(target), m_area(area), m_dc(target),
-          m_bitmap(::CreateCompatibleBitmap(target, Width(), Height())), m_select(m_dc, m_bitmap)
+        : m_target(target),
+          m_area(area),
+          m_dc(target),
+          m_bitmap(::CreateCompatibleBitmap(target, Width(), Height())),
+          m_select(m_dc, m_bitmap)
     {
         ::SetWindowOrgEx(m_dc, area.left, area.top, nullptr);
     }

@@ -42,8 +42,8 @@ bool Translate(MSG& m)
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lp)
 {
     auto& m = *reinterpret_cast<MSG*>(lp);
-    if (code == HC_ACTION && removal == PM_REMOVE && m.hwnd && m.message >= WM_KEYFIRST &&
-        m.message <= WM_KEYLAST && Translate(m)) {
+    if (code == HC_ACTION && removal == PM_REMOVE && m.hwnd && m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST &&
+        Translate(m)) {
         m.message = WM_NULL;
         m.wParam = 0;
         m.lParam = 0;
@@ -68,9 +68,9 @@ void AddWindow(HWND window, HACCEL accelerators, bool isDialog)
 void RemoveWindow(HWND window)
 {
     auto& windows = Windows();
-    windows.erase(std::remove_if(windows.begin(), windows.end(),
-                                 [window](const Registered& r) { return r.window == window; }),
-                  windows.end());
+    windows.erase(
+        std::remove_if(windows.begin(), windows.end(), [window](const Registered& r) { return r.window == window; }),
+        windows.end());
     if (windows.empty() && g_hook) {
         ::UnhookWindowsHookEx(g_hook);
         g_hook = nullptr;

@@ -70,7 +70,8 @@ bool DispatchOwnerDrawMenu(UINT message, LPARAM lp)
         return false;
     if (message == WM_MEASUREITEM) {
         auto& measure = decode::Ref<MEASUREITEMSTRUCT>(lp);
-        COwnerDrawMenuItem* item = measure.CtlType == ODT_MENU ? COwnerDrawMenuItem::FromItemData(measure.itemData) : nullptr;
+        COwnerDrawMenuItem* item =
+            measure.CtlType == ODT_MENU ? COwnerDrawMenuItem::FromItemData(measure.itemData) : nullptr;
         if (item)
             item->Measure(measure);
         return item != nullptr;

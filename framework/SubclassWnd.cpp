@@ -52,8 +52,8 @@ BOOL CSubclassWnd::HookWindow(HWND hwnd)
         m_savedProc = found->second.original;
         found->second.head = this;
     } else {
-        auto previous = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
+        auto previous =
+            reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HookProc)));
         if (!previous)
             return FALSE;  // not ours to change (another process's window)
         map[hwnd] = Chain{this, previous};

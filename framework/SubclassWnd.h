@@ -53,6 +53,6 @@ private:
     void Unhook();
 
     HWND m_hooked = nullptr;
-    WNDPROC m_savedProc = nullptr;     // the window's procedure before its first hook
-    CSubclassWnd* m_next = nullptr;    // the hook installed before this one
+    WNDPROC m_savedProc = nullptr;   // the window's procedure before its first hook
+    CSubclassWnd* m_next = nullptr;  // the hook installed before this one
 };

@@ -56,8 +56,7 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProp)) : nullptr;
 }
 
-bool CWnd::RegisterWindowClass(const char* className, UINT classStyle, HBRUSH background,
-                               HICON icon, HCURSOR cursor)
+bool CWnd::RegisterWindowClass(const char* className, UINT classStyle, HBRUSH background, HICON icon, HCURSOR cursor)
 {
     HINSTANCE instance = ThisModule();
     WNDCLASSEXA existing{sizeof(existing)};
@@ -75,14 +74,14 @@ bool CWnd::RegisterWindowClass(const char* className, UINT classStyle, HBRUSH ba
     return ::RegisterClassExA(&wc) != 0;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                    const RECT& rect, HWND parent, UINT_PTR idOrMenu)
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
+                    UINT_PTR idOrMenu)
 {
     if (m_hWnd)
         return false;
-    HWND hwnd = ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(idOrMenu), ThisModule(), this);
+    HWND hwnd =
+        ::CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu), ThisModule(), this);
     if (hwnd && m_hWnd == hwnd)
         m_ownsWindow = true;
     return hwnd != nullptr && m_hWnd == hwnd;

@@ -71,24 +71,54 @@ private:
 
 // wParam/lParam decoding, named once.
 namespace decode {
-inline UINT CommandId(WPARAM wp) { return LOWORD(wp); }
-inline UINT CommandCode(WPARAM wp) { return HIWORD(wp); }
-inline HWND CommandControl(LPARAM lp) { return reinterpret_cast<HWND>(lp); }
+inline UINT CommandId(WPARAM wp)
+{
+    return LOWORD(wp);
+}
+inline UINT CommandCode(WPARAM wp)
+{
+    return HIWORD(wp);
+}
+inline HWND CommandControl(LPARAM lp)
+{
+    return reinterpret_cast<HWND>(lp);
+}
 // Signed client or screen coordinates (mouse messages, GetMessagePos).
 inline POINT Point(LPARAM lp)
 {
     return POINT{static_cast<short>(LOWORD(static_cast<DWORD_PTR>(lp))),
                  static_cast<short>(HIWORD(static_cast<DWORD_PTR>(lp)))};
 }
-inline POINT Point(DWORD pos) { return Point(static_cast<LPARAM>(pos)); }
-inline SIZE Size(LPARAM lp) { return SIZE{LOWORD(lp), HIWORD(lp)}; }
-inline HWND Window(WPARAM wp) { return reinterpret_cast<HWND>(wp); }
-inline HWND Window(LPARAM lp) { return reinterpret_cast<HWND>(lp); }
-inline HDC Dc(WPARAM wp) { return reinterpret_cast<HDC>(wp); }
-inline bool Inactive(WPARAM wp) { return LOWORD(wp) == WA_INACTIVE; }
+inline POINT Point(DWORD pos)
+{
+    return Point(static_cast<LPARAM>(pos));
+}
+inline SIZE Size(LPARAM lp)
+{
+    return SIZE{LOWORD(lp), HIWORD(lp)};
+}
+inline HWND Window(WPARAM wp)
+{
+    return reinterpret_cast<HWND>(wp);
+}
+inline HWND Window(LPARAM lp)
+{
+    return reinterpret_cast<HWND>(lp);
+}
+inline HDC Dc(WPARAM wp)
+{
+    return reinterpret_cast<HDC>(wp);
+}
+inline bool Inactive(WPARAM wp)
+{
+    return LOWORD(wp) == WA_INACTIVE;
+}
 // The structure an lParam points to (WM_NOTIFY, WM_DRAWITEM, ...).
 template <typename T>
-T& Ref(LPARAM lp) { return *reinterpret_cast<T*>(lp); }
+T& Ref(LPARAM lp)
+{
+    return *reinterpret_cast<T*>(lp);
+}
 }  // namespace decode
 
 // What the update pass asks a command target about one command id.
@@ -116,12 +146,11 @@ public:
     static CWnd* FromHandle(HWND hwnd);
 
     // Registers a window class whose procedure dispatches to CWnd objects.
-    static bool RegisterWindowClass(const char* className, UINT classStyle = CS_DBLCLKS,
-                                    HBRUSH background = nullptr, HICON icon = nullptr,
-                                    HCURSOR cursor = nullptr);
+    static bool RegisterWindowClass(const char* className, UINT classStyle = CS_DBLCLKS, HBRUSH background = nullptr,
+                                    HICON icon = nullptr, HCURSOR cursor = nullptr);
     // Creates a window of a class registered with RegisterWindowClass.
-    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                  const RECT& rect, HWND parent, UINT_PTR idOrMenu);
+    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
+                  UINT_PTR idOrMenu);
 
     // Attaches to an existing window by hooking its procedure (one object per window).
     bool SubclassWindow(HWND hwnd);
@@ -136,8 +165,18 @@ public:
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text) const { ::SetWindowTextA(m_hWnd, text.c_str()); }
-    RECT GetClientRect() const { RECT r{}; ::GetClientRect(m_hWnd, &r); return r; }
-    RECT GetWindowRect() const { RECT r{}; ::GetWindowRect(m_hWnd, &r); return r; }
+    RECT GetClientRect() const
+    {
+        RECT r{};
+        ::GetClientRect(m_hWnd, &r);
+        return r;
+    }
+    RECT GetWindowRect() const
+    {
+        RECT r{};
+        ::GetWindowRect(m_hWnd, &r);
+        return r;
+    }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
@@ -173,8 +212,8 @@ protected:
     void DetachObject();
 
     HWND m_hWnd = nullptr;
-    bool m_subclassed = false;      // attached to a window someone else created
-    bool m_ownsWindow = false;      // the window must go before the object (see the rule above)
+    bool m_subclassed = false;  // attached to a window someone else created
+    bool m_ownsWindow = false;  // the window must go before the object (see the rule above)
 
 private:
     // The object's place in the hook chain of a window it attached to.

@@ -11,20 +11,24 @@ namespace {
 
 constexpr char kSampleIdentity[] = "8613800001111";
 
-void DispatchPending(HWND window) {
+void DispatchPending(HWND window)
+{
     MSG msg;
-    while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&msg);
 }
 
-std::vector<std::string> Slots(const std::vector<char>& buffer, int count) {
+std::vector<std::string> Slots(const std::vector<char>& buffer, int count)
+{
     std::vector<std::string> out;
-    for (int i = 0; i < count; ++i) out.emplace_back(&buffer[static_cast<size_t>(i) * PELMO_NUMBER_SLOT],
-                                                     strnlen(&buffer[static_cast<size_t>(i) * PELMO_NUMBER_SLOT],
-                                                             PELMO_NUMBER_SLOT));
+    for (int i = 0; i < count; ++i)
+        out.emplace_back(&buffer[static_cast<size_t>(i) * PELMO_NUMBER_SLOT],
+                         strnlen(&buffer[static_cast<size_t>(i) * PELMO_NUMBER_SLOT], PELMO_NUMBER_SLOT));
     return out;
 }
 
-void SeedHistory(FILE* log) {
+void SeedHistory(FILE* log)
+{
     struct Sample {
         const char* type;
         const char* group;
@@ -58,9 +62,10 @@ void SeedHistory(FILE* log) {
     std::fprintf(log, "history: %u sample entries stored\n", static_cast<unsigned>(sizeof samples / sizeof samples[0]));
 }
 
-} // namespace
+}  // namespace
 
-void RunAddressBookDemo(HWND notifyWindow, UINT notifyMessage, const char* dataDir, FILE* log) {
+void RunAddressBookDemo(HWND notifyWindow, UINT notifyMessage, const char* dataDir, FILE* log)
+{
     std::string dir;
     if (dataDir) {
         dir = dataDir;
@@ -73,7 +78,8 @@ void RunAddressBookDemo(HWND notifyWindow, UINT notifyMessage, const char* dataD
     }
 
     HostConfig config;
-    if (getConfInfo(TEMBRA_CONF_KEY, &config) < 0) std::memset(&config, 0, sizeof config);
+    if (getConfInfo(TEMBRA_CONF_KEY, &config) < 0)
+        std::memset(&config, 0, sizeof config);
     config.notifyWindow = HandleToULong(notifyWindow);
     config.notifyMessage = static_cast<unsigned short>(notifyMessage);
     std::memset(config.identity, 0, sizeof config.identity);
@@ -123,7 +129,8 @@ void RunAddressBookDemo(HWND notifyWindow, UINT notifyMessage, const char* dataD
     std::vector<char> onlineBuffer(static_cast<size_t>(online) * PELMO_NUMBER_SLOT + 1, '\0');
     S_GetOnLineFriends(onlineBuffer.data());
     std::fprintf(log, "online numbers (%d):", online);
-    for (const std::string& number : Slots(onlineBuffer, online)) std::fprintf(log, " %s", number.c_str());
+    for (const std::string& number : Slots(onlineBuffer, online))
+        std::fprintf(log, " %s", number.c_str());
     std::fprintf(log, "\nGetNeedFriendsInfo(count, without service) -> %d\n", GetNeedFriendsInfo(nullptr, 1, 0));
 
     cache = GetFriendCache();

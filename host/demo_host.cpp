@@ -151,13 +151,27 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_COMMAND:
         switch (LOWORD(wp)) {
-        case kCmdInfoBox: ShowInfoBox(); return 0;
-        case kCmdQuestionBox: ShowQuestionBox(); return 0;
-        case kCmdErrorBox: ShowErrorBox(); return 0;
-        case kCmdRegions: ListRegions(); return 0;
-        case kCmdLogIn: LogIn(); return 0;
-        case kCmdDialogs: StartDialogsDemo(); return 0;
-        case kCmdExit: ::DestroyWindow(hwnd); return 0;
+        case kCmdInfoBox:
+            ShowInfoBox();
+            return 0;
+        case kCmdQuestionBox:
+            ShowQuestionBox();
+            return 0;
+        case kCmdErrorBox:
+            ShowErrorBox();
+            return 0;
+        case kCmdRegions:
+            ListRegions();
+            return 0;
+        case kCmdLogIn:
+            LogIn();
+            return 0;
+        case kCmdDialogs:
+            StartDialogsDemo();
+            return 0;
+        case kCmdExit:
+            ::DestroyWindow(hwnd);
+            return 0;
         }
         break;
     case WM_PAINT: {
@@ -166,8 +180,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         RECT r;
         ::GetClientRect(hwnd, &r);
         ::SetBkMode(dc, TRANSPARENT);
-        ::DrawTextA(dc, "pelmo 演示主程序：请从“演示”菜单打开窗口。", -1, &r,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::DrawTextA(dc, "pelmo 演示主程序：请从“演示”菜单打开窗口。", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         ::EndPaint(hwnd, &ps);
         return 0;
     }

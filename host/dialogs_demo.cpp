@@ -330,7 +330,8 @@ int ShootDialogs(HWND owner, const std::string& folder, FILE* log)
     // That group again in edit mode, then with the parent chooser dropped down.
     if (const FriendGroup* group = FindGroup(GetFriendCache(), groupName, dialogs::kRootValue)) {
         Script script({shot("dialog_group_edit"),
-                       {kSoon, [](HWND d) {
+                       {kSoon,
+                        [](HWND d) {
                             if (CComboTree* chooser = ChooserOf(d, IDC_GROUP_PARENT))
                                 chooser->DropDown();
                         }},
@@ -351,7 +352,8 @@ int ShootDialogs(HWND owner, const std::string& folder, FILE* log)
     }
     {
         // A number that is too short: the dialog answers with its message.
-        Script script({{300, [](HWND d) {
+        Script script({{300,
+                        [](HWND d) {
                             SetText(d, IDC_CONTACT_NUMBER, "05718");
                             Click(d, IDOK);
                         }},

@@ -50,12 +50,23 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_COMMAND: {
         int result = 0;
         switch (LOWORD(wp)) {
-        case kCmdGroupAdd: result = dialogs_demo::OpenGroupDialog(hwnd, false, g_log); break;
-        case kCmdGroupEdit: result = dialogs_demo::OpenGroupDialog(hwnd, true, g_log); break;
-        case kCmdContactAdd: result = dialogs_demo::OpenContactDialog(hwnd, false, g_log); break;
-        case kCmdContactEdit: result = dialogs_demo::OpenContactDialog(hwnd, true, g_log); break;
-        case kCmdExit: ::DestroyWindow(hwnd); return 0;
-        default: return ::DefWindowProcA(hwnd, msg, wp, lp);
+        case kCmdGroupAdd:
+            result = dialogs_demo::OpenGroupDialog(hwnd, false, g_log);
+            break;
+        case kCmdGroupEdit:
+            result = dialogs_demo::OpenGroupDialog(hwnd, true, g_log);
+            break;
+        case kCmdContactAdd:
+            result = dialogs_demo::OpenContactDialog(hwnd, false, g_log);
+            break;
+        case kCmdContactEdit:
+            result = dialogs_demo::OpenContactDialog(hwnd, true, g_log);
+            break;
+        case kCmdExit:
+            ::DestroyWindow(hwnd);
+            return 0;
+        default:
+            return ::DefWindowProcA(hwnd, msg, wp, lp);
         }
         std::fprintf(g_log, "dialog -> %d\n", result);
         std::fflush(g_log);

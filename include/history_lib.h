@@ -26,16 +26,16 @@ extern "C" {
 /* One history entry as the library hands it out and takes it back. The
    party and content texts belong to the library, together with the array. */
 typedef struct HistRecord {
-    char owner[15];   /* the user's own number */
-    char type[32];    /* "tel", "mail", "text", "multi" or "fax" */
-    char info[32];    /* passed on to the host when the entry is opened */
+    char owner[15]; /* the user's own number */
+    char type[32];  /* "tel", "mail", "text", "multi" or "fax" */
+    char info[32];  /* passed on to the host when the entry is opened */
     char detail[32];
     char group[50];
     char status[32];
     char reserved[15]; /* the library's own: which stored entry this copy is */
     char* partyA;
     char* partyB;
-    char* content;     /* XML text with elements such as BODY and TITLE */
+    char* content; /* XML text with elements such as BODY and TITLE */
 } HistRecord;
 
 /* Copies the whole configuration record stored under `key` into `buffer`
@@ -77,15 +77,18 @@ int TEMBRA_API clearConfInfo(const char* key);
 
 #if defined(_WIN64)
 static_assert(offsetof(HistRecord, partyA) == 208 && offsetof(HistRecord, partyB) == 216 &&
-              offsetof(HistRecord, content) == 224 && sizeof(HistRecord) == 232, "HistRecord x64");
+                  offsetof(HistRecord, content) == 224 && sizeof(HistRecord) == 232,
+              "HistRecord x64");
 #else
 static_assert(offsetof(HistRecord, reserved) == 193 && offsetof(HistRecord, partyA) == 208 &&
-              offsetof(HistRecord, partyB) == 212 && offsetof(HistRecord, content) == 216 &&
-              sizeof(HistRecord) == 220, "HistRecord i686");
+                  offsetof(HistRecord, partyB) == 212 && offsetof(HistRecord, content) == 216 &&
+                  sizeof(HistRecord) == 220,
+              "HistRecord i686");
 #endif
 static_assert(offsetof(HistRecord, type) == 15 && offsetof(HistRecord, info) == 47 &&
-              offsetof(HistRecord, detail) == 79 && offsetof(HistRecord, group) == 111 &&
-              offsetof(HistRecord, status) == 161, "HistRecord texts");
+                  offsetof(HistRecord, detail) == 79 && offsetof(HistRecord, group) == 111 &&
+                  offsetof(HistRecord, status) == 161,
+              "HistRecord texts");
 #endif
 
 #endif /* PELMO_HISTORY_LIB_H */

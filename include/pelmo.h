@@ -45,28 +45,28 @@ extern "C" {
 /* ---- Address-book records ----------------------------------------------- */
 
 /* Reserved values of FriendInfo.groupID: fixed pseudo-groups, no group row. */
-#define PELMO_GROUP_NONE      (-10) /* contacts in no group */
-#define PELMO_GROUP_SECOND    (-40) /* the manager tree's second fixed root */
-#define PELMO_GROUP_SERVICE   (-50) /* the service contact */
+#define PELMO_GROUP_NONE    (-10) /* contacts in no group */
+#define PELMO_GROUP_SECOND  (-40) /* the manager tree's second fixed root */
+#define PELMO_GROUP_SERVICE (-50) /* the service contact */
 /* FriendInfo.state: 0 offline, anything else online. */
-#define PELMO_STATE_OFFLINE   0
-#define PELMO_STATE_ONLINE    1
-#define PELMO_STATE_SPECIAL   2
+#define PELMO_STATE_OFFLINE 0
+#define PELMO_STATE_ONLINE  1
+#define PELMO_STATE_SPECIAL 2
 
 /* Text fields are zero-terminated and zero-filled after the terminator; a
    field of width w holds at most w - 1 characters. */
 typedef struct FriendGroup {
-    int ID;           /* unique, 0 or greater */
+    int ID; /* unique, 0 or greater */
     char name[50];
-    int fatherID;     /* parent group ID, -1 at the top level */
+    int fatherID; /* parent group ID, -1 at the top level */
 } FriendGroup;
 
 typedef struct FriendInfo {
     int ID;
-    int groupID;      /* a group ID or one of PELMO_GROUP_* */
-    char mirrun[15];  /* the contact's number: the key, compared byte for byte */
+    int groupID;     /* a group ID or one of PELMO_GROUP_* */
+    char mirrun[15]; /* the contact's number: the key, compared byte for byte */
     char name[32];
-    int gender;       /* 1 male, 2 female, 0 not given */
+    int gender; /* 1 male, 2 female, 0 not given */
     char nickname[50];
     char address[255];
     char country[32];
@@ -82,7 +82,7 @@ typedef struct FriendInfo {
     char fax_phone[30];
     char e_mail[50];
     char interest[255];
-    int state;        /* presence, memory only: 0 offline */
+    int state; /* presence, memory only: 0 offline */
 } FriendInfo;
 
 /* A growable array as the class library lays it out. Elements lie at
@@ -125,7 +125,7 @@ typedef struct HostConfig {
     FriendCache* friendCache;     /* null until iniFriends */
     char dataDir[1375];           /* where friend.mdb lives, no trailing backslash */
     char moduleLabel[50];
-    char reserved[5031];          /* the host's own */
+    char reserved[5031]; /* the host's own */
 } HostConfig;
 
 /* What the host knows of a user the network reported; addFriend reads these
@@ -221,10 +221,10 @@ int PELMO_API initModelessDialog(void* dialog, int templateId, HWND parent);
 /* ---- Skinned message box ------------------------------------------------ */
 
 /* Style bits: 1 = one centred OK button; 2 = Cancel skinned like OK. */
-#define PELMO_MB_ONEBUTTON    0x1u
-#define PELMO_MB_SKINCANCEL   0x2u
-#define PELMO_MB_INFO         PELMO_MB_ONEBUTTON
-#define PELMO_MB_QUESTION     PELMO_MB_SKINCANCEL
+#define PELMO_MB_ONEBUTTON  0x1u
+#define PELMO_MB_SKINCANCEL 0x2u
+#define PELMO_MB_INFO       PELMO_MB_ONEBUTTON
+#define PELMO_MB_QUESTION   PELMO_MB_SKINCANCEL
 
 /* Results: 1 OK, 2 Cancel / Escape / close box, -1 no dialog template. */
 int PELMO_API MessageBoxSkin(const char* text, const char* caption, unsigned int style, HWND parent);
@@ -259,7 +259,7 @@ int PELMO_API InitFriendList(void);
 /* ---- Layout checks ------------------------------------------------------ */
 #ifdef __cplusplus
 #define PELMO_ASSERT_OFFSET(type, field, off) static_assert(offsetof(type, field) == (off), #type "." #field)
-#define PELMO_ASSERT_SIZE(type, size) static_assert(sizeof(type) == (size), "sizeof " #type)
+#define PELMO_ASSERT_SIZE(type, size)         static_assert(sizeof(type) == (size), "sizeof " #type)
 #if defined(_WIN32)
 PELMO_ASSERT_OFFSET(RegionEntry, nameId, 0);
 PELMO_ASSERT_OFFSET(RegionEntry, prefix, 4);

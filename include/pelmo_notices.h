@@ -10,27 +10,27 @@
 
 /* ---- Notice codes (wParam of notifyMessage) ----------------------------- */
 
-#define PELMO_NOTICE_ADD_NUMBER      2   /* lParam: the number to add (sent) */
-#define PELMO_NOTICE_LIST_CREATED    4   /* lParam: the window; send it presence from now on (sent) */
-#define PELMO_NOTICE_LIST_CLOSING    5   /* lParam: the window (sent) */
-#define PELMO_NOTICE_BOOK_CHANGED    6   /* lParam 0 (posted) */
-#define PELMO_NOTICE_BOOK_RELOADED   8   /* lParam 0: reloaded from an imported list (posted) */
-#define PELMO_NOTICE_CALL            10  /* lParam: the contact's number in the cache (posted) */
-#define PELMO_NOTICE_MAIL            12  /* lParam: the contact's e-mail address */
-#define PELMO_NOTICE_FAX             13  /* lParam: the contact's fax number */
-#define PELMO_NOTICE_MESSAGE         14  /* lParam: the contact's number */
-#define PELMO_NOTICE_TOOL_FIRST      10  /* function tool bar buttons 10..15, lParam 0 */
-#define PELMO_NOTICE_TOOL_LAST       15
-#define PELMO_NOTICE_HIST_TEXT       20  /* history entry opened; lParam: the notice block */
-#define PELMO_NOTICE_HIST_MULTI      21
-#define PELMO_NOTICE_HIST_MAIL       22
-#define PELMO_NOTICE_HIST_FAX        23
-#define PELMO_NOTICE_HIST_TEL        24
-#define PELMO_NOTICE_HIST_OTHER      256
+#define PELMO_NOTICE_ADD_NUMBER    2  /* lParam: the number to add (sent) */
+#define PELMO_NOTICE_LIST_CREATED  4  /* lParam: the window; send it presence from now on (sent) */
+#define PELMO_NOTICE_LIST_CLOSING  5  /* lParam: the window (sent) */
+#define PELMO_NOTICE_BOOK_CHANGED  6  /* lParam 0 (posted) */
+#define PELMO_NOTICE_BOOK_RELOADED 8  /* lParam 0: reloaded from an imported list (posted) */
+#define PELMO_NOTICE_CALL          10 /* lParam: the contact's number in the cache (posted) */
+#define PELMO_NOTICE_MAIL          12 /* lParam: the contact's e-mail address */
+#define PELMO_NOTICE_FAX           13 /* lParam: the contact's fax number */
+#define PELMO_NOTICE_MESSAGE       14 /* lParam: the contact's number */
+#define PELMO_NOTICE_TOOL_FIRST    10 /* function tool bar buttons 10..15, lParam 0 */
+#define PELMO_NOTICE_TOOL_LAST     15
+#define PELMO_NOTICE_HIST_TEXT     20 /* history entry opened; lParam: the notice block */
+#define PELMO_NOTICE_HIST_MULTI    21
+#define PELMO_NOTICE_HIST_MAIL     22
+#define PELMO_NOTICE_HIST_FAX      23
+#define PELMO_NOTICE_HIST_TEL      24
+#define PELMO_NOTICE_HIST_OTHER    256
 
 /* ---- Messages the library's windows take -------------------------------- */
 
 /* The manager window: rebuild the list of group lParam (WM_USER + 0x66). */
-#define PELMO_WM_MANAGER_REFRESH     (0x0400 + 0x66)
+#define PELMO_WM_MANAGER_REFRESH (0x0400 + 0x66)
 
 #endif

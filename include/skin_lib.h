@@ -35,7 +35,7 @@ private:
 
     COLORREF m_dialogColour;
     COLORREF m_editColour;
-    void* m_reserved[4]; // room for the real library's skin state
+    void* m_reserved[4];  // room for the real library's skin state
 };
 
 #endif /* PELMO_SKIN_LIB_H */

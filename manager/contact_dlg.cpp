@@ -10,8 +10,11 @@
 
 namespace contactdlg {
 
-#define PELMO_FIELD(control, field, limit) \
-    FieldBinding { control, offsetof(FriendInfo, field), sizeof(FriendInfo::field), limit }
+#define PELMO_FIELD(control, field, limit)                                     \
+    FieldBinding                                                               \
+    {                                                                          \
+        control, offsetof(FriendInfo, field), sizeof(FriendInfo::field), limit \
+    }
 
 // The first entry is the number: the checks read it from m_texts[0].
 const FieldBinding kFields[kFieldCount] = {
@@ -32,13 +35,14 @@ const FieldBinding kFields[kFieldCount] = {
 #undef PELMO_FIELD
 
 const int kAddModeHidden[] = {
-    IDC_CONTACT_FRAME_PERSON, IDC_CONTACT_FRAME_CONTACT, IDC_CONTACT_NAME_LABEL, IDC_CONTACT_GENDER_LABEL,
-    IDC_CONTACT_NICKNAME_LABEL, IDC_CONTACT_CITY_LABEL, IDC_CONTACT_COMPANY_LABEL, IDC_CONTACT_DEPT_LABEL,
-    IDC_CONTACT_TITLE_LABEL, IDC_CONTACT_EMAIL_LABEL, IDC_CONTACT_FAX_LABEL, IDC_CONTACT_OFFICE_LABEL,
-    IDC_CONTACT_MOBILE_LABEL, IDC_CONTACT_ADDRESS_LABEL, IDC_CONTACT_INTEREST_LABEL, IDC_CONTACT_NAME,
-    IDC_CONTACT_NICKNAME, IDC_CONTACT_CITY, IDC_CONTACT_COMPANY, IDC_CONTACT_DEPARTMENT, IDC_CONTACT_TITLE,
-    IDC_CONTACT_INTEREST, IDC_CONTACT_EMAIL, IDC_CONTACT_FAX, IDC_CONTACT_OFFICE_PHONE, IDC_CONTACT_MOBILE,
-    IDC_CONTACT_MALE, IDC_CONTACT_FEMALE, IDC_CONTACT_ADDRESS,
+    IDC_CONTACT_FRAME_PERSON,   IDC_CONTACT_FRAME_CONTACT, IDC_CONTACT_NAME_LABEL,     IDC_CONTACT_GENDER_LABEL,
+    IDC_CONTACT_NICKNAME_LABEL, IDC_CONTACT_CITY_LABEL,    IDC_CONTACT_COMPANY_LABEL,  IDC_CONTACT_DEPT_LABEL,
+    IDC_CONTACT_TITLE_LABEL,    IDC_CONTACT_EMAIL_LABEL,   IDC_CONTACT_FAX_LABEL,      IDC_CONTACT_OFFICE_LABEL,
+    IDC_CONTACT_MOBILE_LABEL,   IDC_CONTACT_ADDRESS_LABEL, IDC_CONTACT_INTEREST_LABEL, IDC_CONTACT_NAME,
+    IDC_CONTACT_NICKNAME,       IDC_CONTACT_CITY,          IDC_CONTACT_COMPANY,        IDC_CONTACT_DEPARTMENT,
+    IDC_CONTACT_TITLE,          IDC_CONTACT_INTEREST,      IDC_CONTACT_EMAIL,          IDC_CONTACT_FAX,
+    IDC_CONTACT_OFFICE_PHONE,   IDC_CONTACT_MOBILE,        IDC_CONTACT_MALE,           IDC_CONTACT_FEMALE,
+    IDC_CONTACT_ADDRESS,
 };
 const size_t kAddModeHiddenCount = sizeof kAddModeHidden / sizeof kAddModeHidden[0];
 
@@ -73,7 +77,9 @@ char* FieldOf(FriendInfo& record, const contactdlg::FieldBinding& binding)
 
 }  // namespace
 
-CContactDlg::CContactDlg(FriendInfo* record, int mode, HWND parent) : m_record(record), m_mode(mode), m_parent(parent) {}
+CContactDlg::CContactDlg(FriendInfo* record, int mode, HWND parent) : m_record(record), m_mode(mode), m_parent(parent)
+{
+}
 
 INT_PTR CContactDlg::Run()
 {
@@ -93,7 +99,7 @@ void CContactDlg::DoDataExchange(CDataExchange& dx)
     if (dx.Saving()) {
         m_genderIndex = ::IsDlgButtonChecked(m_hWnd, IDC_CONTACT_MALE) == BST_CHECKED     ? 0
                         : ::IsDlgButtonChecked(m_hWnd, IDC_CONTACT_FEMALE) == BST_CHECKED ? 1
-                                                                                           : -1;
+                                                                                          : -1;
     } else {
         ::CheckDlgButton(m_hWnd, IDC_CONTACT_MALE, m_genderIndex == 0 ? BST_CHECKED : BST_UNCHECKED);
         ::CheckDlgButton(m_hWnd, IDC_CONTACT_FEMALE, m_genderIndex == 1 ? BST_CHECKED : BST_UNCHECKED);
@@ -125,8 +131,8 @@ BOOL CContactDlg::OnInitDialog()
         skin.SetButtonSkin(m_ok, 0);
         skin.SetButtonSkin(m_cancel, 0);
     }
-    SetWindowText(dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_CONTACTDLG_TITLE_EDIT
-                                                                          : IDS_CONTACTDLG_TITLE_ADD));
+    SetWindowText(
+        dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_CONTACTDLG_TITLE_EDIT : IDS_CONTACTDLG_TITLE_ADD));
     FillChooser();
     CentreOverOwner();
 
@@ -172,7 +178,8 @@ void CContactDlg::PlaceButtons()
         dialoglook::MoveControl(m_hWnd, IDOK,
                                 RECT{contactdlg::kAddOkLeft, top, contactdlg::kAddOkLeft + size.cx, top + size.cy});
         dialoglook::MoveControl(
-            m_hWnd, IDCANCEL, RECT{contactdlg::kAddCancelLeft, top, contactdlg::kAddCancelLeft + size.cx, top + size.cy});
+            m_hWnd, IDCANCEL,
+            RECT{contactdlg::kAddCancelLeft, top, contactdlg::kAddCancelLeft + size.cx, top + size.cy});
     }
 }
 

@@ -58,7 +58,8 @@ std::vector<ChooserItem> GroupChooserItems(const FriendCache* cache, const std::
 std::vector<ChooserItem> ContactChooserItems(const FriendCache* cache, const std::string& rootText,
                                              const std::string& ungroupedText)
 {
-    std::vector<ChooserItem> items{ChooserItem{rootText, kRootValue, -1}, ChooserItem{ungroupedText, kUngroupedValue, 0}};
+    std::vector<ChooserItem> items{ChooserItem{rootText, kRootValue, -1},
+                                   ChooserItem{ungroupedText, kUngroupedValue, 0}};
     intptr_t count = 0;
     Groups(cache, count);
     std::vector<bool> listed(static_cast<size_t>(count), false);

@@ -39,12 +39,12 @@ bool IsGroupUnder(const FriendCache* cache, int groupId, int ancestorId);
 
 enum class GroupVerdict {
     kAccept,
-    kEmptyName,     // 510
-    kNoRecord,      // nothing to edit: OK does nothing
-    kNoChoice,      // no parent chosen in add mode: OK does nothing
-    kOwnParent,     // the group itself as its parent: own-parent box, then 509
-    kUnderItself,   // one of the group's own subgroups as its parent: box, then 509
-    kNameTaken,     // 511
+    kEmptyName,    // 510
+    kNoRecord,     // nothing to edit: OK does nothing
+    kNoChoice,     // no parent chosen in add mode: OK does nothing
+    kOwnParent,    // the group itself as its parent: own-parent box, then 509
+    kUnderItself,  // one of the group's own subgroups as its parent: box, then 509
+    kNameTaken,    // 511
 };
 
 // The group dialog's OK. `chosen` is the chooser's value, or null when no

@@ -46,8 +46,8 @@ BOOL CGroupDlg::OnInitDialog()
 {
     m_chooser.CreateFromPlaceholder(m_hWnd, IDC_GROUP_PARENT);
     Layout();
-    SetWindowText(dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_GROUPDLG_TITLE_EDIT
-                                                                        : IDS_GROUPDLG_TITLE_ADD));
+    SetWindowText(
+        dialoglook::ResourceText(m_mode == dialogs::kEditMode ? IDS_GROUPDLG_TITLE_EDIT : IDS_GROUPDLG_TITLE_ADD));
     FillChooser();
     CSkinDialog::OnInitDialog();  // name into the edit, buttons attached
     m_nameEdit.SendMessage(EM_LIMITTEXT, kNameLimit);
@@ -129,4 +129,3 @@ void CGroupDlg::OnOK()
     dialogs::CopyText(m_record->name, kNameLimit, m_name);
     EndDialog(IDOK);
 }
-

@@ -67,8 +67,8 @@ int PictureTop(int clientHeight)
 
 }  // namespace msgbox
 
-CMessageBoxSkinDlg::CMessageBoxSkinDlg(std::string text, std::string caption, unsigned style,
-                                       std::string okCaption, std::string cancelCaption)
+CMessageBoxSkinDlg::CMessageBoxSkinDlg(std::string text, std::string caption, unsigned style, std::string okCaption,
+                                       std::string cancelCaption)
     : m_text(std::move(text)),
       m_caption(std::move(caption)),
       m_okCaption(std::move(okCaption)),
@@ -140,7 +140,8 @@ void CMessageBoxSkinDlg::Layout()
     msgbox::PlaceButtons(client.right, client.bottom, (m_style & msgbox::kOneButton) != 0, ok, cancel);
     ::MoveWindow(m_ok, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, FALSE);
     if (!(m_style & msgbox::kOneButton))
-        ::MoveWindow(GetDlgItem(IDCANCEL), cancel.left, cancel.top, cancel.right - cancel.left, cancel.bottom - cancel.top, FALSE);
+        ::MoveWindow(GetDlgItem(IDCANCEL), cancel.left, cancel.top, cancel.right - cancel.left,
+                     cancel.bottom - cancel.top, FALSE);
     m_pictureTop = msgbox::PictureTop(client.bottom);
 
     CentreOverOwner();
@@ -176,8 +177,8 @@ int RunMessageBox(CMessageBoxSkinDlg& dialog, HWND parent, bool withInitData)
     const void* initData = nullptr;
     if (withInitData) {
         HMODULE library = module::ResourceLibrary();
-        if (HRSRC found = ::FindResourceA(library, MAKEINTRESOURCEA(IDD_MESSAGEBOX_SKIN),
-                                          MAKEINTRESOURCEA(RT_PELMO_DLGINIT)))
+        if (HRSRC found =
+                ::FindResourceA(library, MAKEINTRESOURCEA(IDD_MESSAGEBOX_SKIN), MAKEINTRESOURCEA(RT_PELMO_DLGINIT)))
             initData = ::LockResource(::LoadResource(library, found));
     }
     // A parent the host has already destroyed (or never had) cannot own the

@@ -11,7 +11,8 @@ namespace {
 
 class NoticeBoxes : public UserNoticeSink {
 public:
-    void Show(const UserNotice& notice) override {
+    void Show(const UserNotice& notice) override
+    {
         if (notice.kind == UserNotice::Kind::kSystem)
             ::MessageBoxA(nullptr, notice.text.c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
         else

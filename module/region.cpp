@@ -8,14 +8,8 @@
 namespace {
 
 RegionEntry g_regions[] = {
-    {IDS_REGION_CN, "0086"},
-    {IDS_REGION_TW, "00886"},
-    {IDS_REGION_HK, "00852"},
-    {IDS_REGION_MO, "00853"},
-    {IDS_REGION_SG, "0065"},
-    {IDS_REGION_US, "001"},
-    {IDS_REGION_CA, "001"},
-    {0, ""},
+    {IDS_REGION_CN, "0086"}, {IDS_REGION_TW, "00886"}, {IDS_REGION_HK, "00852"}, {IDS_REGION_MO, "00853"},
+    {IDS_REGION_SG, "0065"}, {IDS_REGION_US, "001"},   {IDS_REGION_CA, "001"},   {0, ""},
 };
 
 constexpr int kRegionNameSize = 255;

@@ -6,50 +6,50 @@
 #include "string_ids.h"
 
 /* Skinned message box */
-#define IDD_MESSAGEBOX_SKIN        8033
-#define IDC_MESSAGEBOX_TEXT        8035
-#define IDI_APP                    3142
-#define IDB_BUTTON_IN              3180  /* button while pointed at or pressed */
-#define IDB_BUTTON_OUT             3181  /* button otherwise */
-#define IDB_MESSAGEBOX_PICTURE     3183
+#define IDD_MESSAGEBOX_SKIN    8033
+#define IDC_MESSAGEBOX_TEXT    8035
+#define IDI_APP                3142
+#define IDB_BUTTON_IN          3180 /* button while pointed at or pressed */
+#define IDB_BUTTON_OUT         3181 /* button otherwise */
+#define IDB_MESSAGEBOX_PICTURE 3183
 
 /* Resource type of class-library dialog initialisation data */
-#define RT_PELMO_DLGINIT           240
+#define RT_PELMO_DLGINIT 240
 
 /* Group and contact dialogs */
-#define IDD_GROUP_DLG              7005
-#define IDD_CONTACT_DLG            7006
-#define IDB_CONTACT_PICTURE        3188  /* header of the contact dialog in edit mode */
+#define IDD_GROUP_DLG       7005
+#define IDD_CONTACT_DLG     7006
+#define IDB_CONTACT_PICTURE 3188 /* header of the contact dialog in edit mode */
 
 /* Group dialog controls */
-#define IDC_GROUP_NAME             7000
-#define IDC_GROUP_PARENT           7001  /* placeholder replaced by the group chooser */
-#define IDC_GROUP_PARENT_LABEL     7002
-#define IDC_GROUP_NAME_LABEL       7004
+#define IDC_GROUP_NAME         7000
+#define IDC_GROUP_PARENT       7001 /* placeholder replaced by the group chooser */
+#define IDC_GROUP_PARENT_LABEL 7002
+#define IDC_GROUP_NAME_LABEL   7004
 
 /* Contact dialog controls: the fields */
-#define IDC_CONTACT_NUMBER         7003
-#define IDC_CONTACT_NAME           1009
-#define IDC_CONTACT_ADDRESS        1010
-#define IDC_CONTACT_NICKNAME       7005
-#define IDC_CONTACT_CITY           7006
-#define IDC_CONTACT_COMPANY        7007
-#define IDC_CONTACT_DEPARTMENT     7008
-#define IDC_CONTACT_TITLE          7009
-#define IDC_CONTACT_INTEREST       7011
-#define IDC_CONTACT_EMAIL          7012
-#define IDC_CONTACT_FAX            7013
-#define IDC_CONTACT_OFFICE_PHONE   7014
-#define IDC_CONTACT_MOBILE         7015
-#define IDC_CONTACT_GROUP          7018  /* placeholder replaced by the group chooser */
-#define IDC_CONTACT_MALE           7019
-#define IDC_CONTACT_FEMALE         7020
+#define IDC_CONTACT_NUMBER       7003
+#define IDC_CONTACT_NAME         1009
+#define IDC_CONTACT_ADDRESS      1010
+#define IDC_CONTACT_NICKNAME     7005
+#define IDC_CONTACT_CITY         7006
+#define IDC_CONTACT_COMPANY      7007
+#define IDC_CONTACT_DEPARTMENT   7008
+#define IDC_CONTACT_TITLE        7009
+#define IDC_CONTACT_INTEREST     7011
+#define IDC_CONTACT_EMAIL        7012
+#define IDC_CONTACT_FAX          7013
+#define IDC_CONTACT_OFFICE_PHONE 7014
+#define IDC_CONTACT_MOBILE       7015
+#define IDC_CONTACT_GROUP        7018 /* placeholder replaced by the group chooser */
+#define IDC_CONTACT_MALE         7019
+#define IDC_CONTACT_FEMALE       7020
 
 /* Contact dialog controls: frames and labels */
 #define IDC_CONTACT_FRAME_PERSON   1050
 #define IDC_CONTACT_FRAME_CONTACT  1051
 #define IDC_CONTACT_GROUP_LABEL    1052
-#define IDC_CONTACT_NUMBER_LABEL   1053  /* becomes the number prompt in add mode */
+#define IDC_CONTACT_NUMBER_LABEL   1053 /* becomes the number prompt in add mode */
 #define IDC_CONTACT_NAME_LABEL     1054
 #define IDC_CONTACT_GENDER_LABEL   1055
 #define IDC_CONTACT_NICKNAME_LABEL 1056

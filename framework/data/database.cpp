@@ -14,22 +14,28 @@ extern "C" char* sqlite3_win32_mbcs_to_utf8_v2(const char* text, int useAnsi);
 
 namespace {
 
-std::string Upper(std::string s) {
+std::string Upper(std::string s)
+{
     for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
-std::map<std::string, std::string> ParseConnect(std::string connect) {
-    if (Upper(connect.substr(0, 5)) == "ODBC;") connect.erase(0, 5);
+std::map<std::string, std::string> ParseConnect(std::string connect)
+{
+    if (Upper(connect.substr(0, 5)) == "ODBC;")
+        connect.erase(0, 5);
     std::map<std::string, std::string> out;
     size_t start = 0;
     while (start <= connect.size()) {
         size_t end = connect.find(';', start);
-        if (end == std::string::npos) end = connect.size();
+        if (end == std::string::npos)
+            end = connect.size();
         std::string item = connect.substr(start, end - start);
         auto eq = item.find('=');
-        if (eq != std::string::npos) out[Upper(item.substr(0, eq))] = item.substr(eq + 1);
+        if (eq != std::string::npos)
+            out[Upper(item.substr(0, eq))] = item.substr(eq + 1);
         start = end + 1;
     }
     return out;
@@ -43,39 +49,49 @@ constexpr int kBusyWaitMs = 1000;
 // A file cut short (a copy that stopped) reads as a smaller database without
 // complaint, its last page padded with zeros: compare the file with the
 // pages it claims to hold.
-void CheckWholeFile(CDatabase& database) {
+void CheckWholeFile(CDatabase& database)
+{
     sqlite3_file* file = nullptr;
     if (sqlite3_file_control(database.Handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
         !file->pMethods)
         return;
     sqlite3_int64 bytes = 0;
-    if (file->pMethods->xFileSize(file, &bytes) != SQLITE_OK) return;
+    if (file->pMethods->xFileSize(file, &bytes) != SQLITE_OK)
+        return;
     const long long pageSize = database.QueryInteger("PRAGMA page_size");
     const long long pages = database.QueryInteger("PRAGMA page_count");
     if (pageSize <= 0 || bytes % pageSize != 0 || bytes < pages * pageSize)
         throw CDBException(SQLITE_CORRUPT, "the file is shorter than the database it holds");
 }
 
-} // namespace
+}  // namespace
 
-DbFailure ClassifyFailure(int retCode) {
+DbFailure ClassifyFailure(int retCode)
+{
     switch (retCode & 0xff) {
-    case SQLITE_OK: return DbFailure::kNone;
+    case SQLITE_OK:
+        return DbFailure::kNone;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return DbFailure::kInUse;
+    case SQLITE_LOCKED:
+        return DbFailure::kInUse;
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-    case SQLITE_READONLY: return DbFailure::kUnreadable;
+    case SQLITE_READONLY:
+        return DbFailure::kUnreadable;
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: return DbFailure::kDamaged;
-    default: return DbFailure::kOther;
+    case SQLITE_CORRUPT:
+        return DbFailure::kDamaged;
+    default:
+        return DbFailure::kOther;
     }
 }
 
-std::string ToSqlitePath(const std::string& path) {
+std::string ToSqlitePath(const std::string& path)
+{
 #if defined(_WIN32)
     char* utf8 = sqlite3_win32_mbcs_to_utf8_v2(path.c_str(), 1);
-    if (!utf8) throw CDBException(SQLITE_NOMEM, "cannot convert the database path");
+    if (!utf8)
+        throw CDBException(SQLITE_NOMEM, "cannot convert the database path");
     std::string out(utf8);
     sqlite3_free(utf8);
     return out;
@@ -84,35 +100,47 @@ std::string ToSqlitePath(const std::string& path) {
 #endif
 }
 
-std::string SqlTextLiteral(const std::string& value) {
+std::string SqlTextLiteral(const std::string& value)
+{
     std::string out = "'";
     for (char c : value) {
-        if (c == '\'') out += '\'';
+        if (c == '\'')
+            out += '\'';
         out += c;
     }
     out += '\'';
     return out;
 }
 
-CDatabase::~CDatabase() { Close(); }
+CDatabase::~CDatabase()
+{
+    Close();
+}
 
-void CDatabase::ThrowLastError(const std::string& context) const {
+void CDatabase::ThrowLastError(const std::string& context) const
+{
     int code = m_db ? sqlite3_extended_errcode(m_db) : -1;
     std::string text = m_db ? sqlite3_errmsg(m_db) : "connection not open";
     throw CDBException(code, context + ": " + text);
 }
 
-bool CDatabase::OpenEx(const char* connect, unsigned options) {
-    if (IsOpen()) throw CDBException(-1, "connection already open");
-    if (!connect) throw CDBException(-1, "no connection string");
+bool CDatabase::OpenEx(const char* connect, unsigned options)
+{
+    if (IsOpen())
+        throw CDBException(-1, "connection already open");
+    if (!connect)
+        throw CDBException(-1, "no connection string");
     auto parts = ParseConnect(connect);
     auto dsn = parts.find("DSN");
-    if (dsn == parts.end()) throw CDBException(-1, "no data source name in the connection string");
+    if (dsn == parts.end())
+        throw CDBException(-1, "no data source name in the connection string");
     odbc::DataSource source;
     if (!odbc::LookupDataSource(dsn->second, &source))
         throw CDBException(-1, "data source name not found: " + dsn->second);
-    if (source.driver != odbc::kAccessDriver) throw CDBException(-1, "unknown driver: " + source.driver);
-    if (source.database.empty()) throw CDBException(-1, "data source has no database file");
+    if (source.driver != odbc::kAccessDriver)
+        throw CDBException(-1, "unknown driver: " + source.driver);
+    if (source.database.empty())
+        throw CDBException(-1, "data source has no database file");
 
     // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new database.
     int flags = (options & openReadOnly) ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
@@ -135,10 +163,12 @@ bool CDatabase::OpenEx(const char* connect, unsigned options) {
         // database before anything could write to it.
         ExecuteSQL("PRAGMA journal_mode=DELETE");
         sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA synchronous", -1, &st, nullptr) != SQLITE_OK) ThrowLastError("open");
+        if (sqlite3_prepare_v2(db, "PRAGMA synchronous", -1, &st, nullptr) != SQLITE_OK)
+            ThrowLastError("open");
         int level = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
         sqlite3_finalize(st);
-        if (level < 2) ExecuteSQL("PRAGMA synchronous=FULL");
+        if (level < 2)
+            ExecuteSQL("PRAGMA synchronous=FULL");
         ExecuteSQL("SELECT count(*) FROM sqlite_master");
         CheckWholeFile(*this);
     } catch (...) {
@@ -148,9 +178,12 @@ bool CDatabase::OpenEx(const char* connect, unsigned options) {
     return true;
 }
 
-void CDatabase::Close() {
-    if (!m_db) return;
-    if (m_inTransaction) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+void CDatabase::Close()
+{
+    if (!m_db)
+        return;
+    if (m_inTransaction)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_inTransaction = false;
     sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -158,42 +191,56 @@ void CDatabase::Close() {
     m_connect.clear();
 }
 
-void CDatabase::ExecuteSQL(const char* sql) {
-    if (!m_db) throw CDBException(-1, "connection not open");
+void CDatabase::ExecuteSQL(const char* sql)
+{
+    if (!m_db)
+        throw CDBException(-1, "connection not open");
     sqlite3_stmt* st = nullptr;
     const char* tail = sql;
     // Step every statement to its end: a PRAGMA answers with a row.
     while (tail && *tail) {
-        if (sqlite3_prepare_v2(m_db, tail, -1, &st, &tail) != SQLITE_OK) ThrowLastError(sql);
-        if (!st) break;
+        if (sqlite3_prepare_v2(m_db, tail, -1, &st, &tail) != SQLITE_OK)
+            ThrowLastError(sql);
+        if (!st)
+            break;
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         }
         sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) ThrowLastError(sql);
+        if (rc != SQLITE_DONE)
+            ThrowLastError(sql);
     }
 }
 
-long long CDatabase::QueryInteger(const char* sql) {
-    if (!m_db) throw CDBException(-1, "connection not open");
+long long CDatabase::QueryInteger(const char* sql)
+{
+    if (!m_db)
+        throw CDBException(-1, "connection not open");
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) ThrowLastError(sql);
+    if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK)
+        ThrowLastError(sql);
     int rc = sqlite3_step(st);
     long long value = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
     sqlite3_finalize(st);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowLastError(sql);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        ThrowLastError(sql);
     return value;
 }
 
-bool CDatabase::BeginTrans() {
-    if (!m_db || m_inTransaction) return false;
-    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+bool CDatabase::BeginTrans()
+{
+    if (!m_db || m_inTransaction)
+        return false;
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
     m_inTransaction = true;
     return true;
 }
 
-bool CDatabase::CommitTrans() {
-    if (!m_db || !m_inTransaction) return false;
+bool CDatabase::CommitTrans()
+{
+    if (!m_db || !m_inTransaction)
+        return false;
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
@@ -203,8 +250,10 @@ bool CDatabase::CommitTrans() {
     return true;
 }
 
-bool CDatabase::Rollback() {
-    if (!m_db || !m_inTransaction) return false;
+bool CDatabase::Rollback()
+{
+    if (!m_db || !m_inTransaction)
+        return false;
     m_inTransaction = false;
     return sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -15,7 +15,7 @@ public:
     CDBException(int retCode, std::string error) : m_nRetCode(retCode), m_strError(std::move(error)) {}
     const char* what() const noexcept override { return m_strError.c_str(); }
 
-    int m_nRetCode;         // the SQLite result code, or -1 for our own checks
+    int m_nRetCode;  // the SQLite result code, or -1 for our own checks
     std::string m_strError;
 };
 

@@ -22,7 +22,7 @@ constexpr const char kAccessDriver[] = "Microsoft Access Driver (*.mdb)";
 
 struct DataSource {
     std::string driver;
-    std::string database; // DBQ: the file, in the system code page
+    std::string database;  // DBQ: the file, in the system code page
 };
 
 // `attributes` is a list of "KEY=value" texts, each ended by a zero byte,
@@ -33,6 +33,6 @@ bool SQLConfigDataSource(void* parent, unsigned short request, const char* drive
 // Names are compared ignoring ASCII case, as the installer does.
 bool LookupDataSource(const std::string& name, DataSource* out);
 
-} // namespace odbc
+}  // namespace odbc
 
 #endif

@@ -8,61 +8,85 @@
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string Lower(std::string s)
+{
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::string StripBrackets(const std::string& name) {
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') return name.substr(1, name.size() - 2);
+std::string StripBrackets(const std::string& name)
+{
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        return name.substr(1, name.size() - 2);
     return name;
 }
 
-std::string Trim(const std::string& s) {
+std::string Trim(const std::string& s)
+{
     size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return std::string();
+    if (b == std::string::npos)
+        return std::string();
     size_t e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // Recognises "select * from <table>[ rest]" and returns the table, or "".
 // Only such single-table texts are updatable; rowid identifies their rows.
-std::string SelectStarTable(const std::string& sql) {
+std::string SelectStarTable(const std::string& sql)
+{
     std::string l = Lower(sql);
     size_t p = 0;
-    auto skip = [&] { while (p < l.size() && IsSpace(l[p])) ++p; };
+    auto skip = [&] {
+        while (p < l.size() && IsSpace(l[p]))
+            ++p;
+    };
     auto word = [&](const char* w) {
         skip();
         size_t n = std::strlen(w);
-        if (l.compare(p, n, w) != 0) return false;
+        if (l.compare(p, n, w) != 0)
+            return false;
         p += n;
         return true;
     };
-    if (!word("select") || !word("*") || !word("from")) return std::string();
+    if (!word("select") || !word("*") || !word("from"))
+        return std::string();
     skip();
     size_t start = p;
     if (p < l.size() && l[p] == '[') {
         size_t close = l.find(']', p);
-        if (close == std::string::npos) return std::string();
+        if (close == std::string::npos)
+            return std::string();
         p = close + 1;
     } else {
-        while (p < l.size() && (std::isalnum(static_cast<unsigned char>(l[p])) || l[p] == '_')) ++p;
+        while (p < l.size() && (std::isalnum(static_cast<unsigned char>(l[p])) || l[p] == '_'))
+            ++p;
     }
-    if (p == start || (p < l.size() && !IsSpace(l[p]))) return std::string();
+    if (p == start || (p < l.size() && !IsSpace(l[p])))
+        return std::string();
     return sql.substr(start, p - start);
 }
 
-} // namespace
+}  // namespace
 
 CRecordset::CRecordset(CDatabase* database) : m_pDatabase(database) {}
 
-CRecordset::~CRecordset() { Close(); }
+CRecordset::~CRecordset()
+{
+    Close();
+}
 
-bool CRecordset::Open(unsigned openType, const char* sql, unsigned options) {
-    if (m_open) Close();
-    if (!m_pDatabase || !m_pDatabase->IsOpen()) throw CDBException(-1, "recordset has no open connection");
+bool CRecordset::Open(unsigned openType, const char* sql, unsigned options)
+{
+    if (m_open)
+        Close();
+    if (!m_pDatabase || !m_pDatabase->IsOpen())
+        throw CDBException(-1, "recordset has no open connection");
     sqlite3* db = m_pDatabase->Handle();
 
     CFieldExchange describe(CFieldExchange::Describe, nullptr);
@@ -80,14 +104,16 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options) {
         // A table name: the class library selects the bound columns from it.
         m_table = text;
         statement = "SELECT rowid";
-        for (const auto& n : m_fieldNames) statement += ", " + n;
+        for (const auto& n : m_fieldNames)
+            statement += ", " + n;
         statement += " FROM " + text;
     } else {
         m_table = SelectStarTable(text);
         statement = m_table.empty() ? text : "select rowid, " + text.substr(text.find('*'));
     }
     m_hasRowid = !m_table.empty();
-    if (m_options & readOnly) m_table.clear();
+    if (m_options & readOnly)
+        m_table.clear();
     m_sql = text;
 
     sqlite3_stmt* st = nullptr;
@@ -102,7 +128,8 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options) {
         std::string want = Lower(StripBrackets(m_fieldNames[f]));
         for (int c = first; c < columns && m_columnOf[f] < 0; ++c) {
             const char* name = sqlite3_column_name(st, c);
-            if (name && Lower(name) == want) m_columnOf[f] = c;
+            if (name && Lower(name) == want)
+                m_columnOf[f] = c;
         }
         if (m_columnOf[f] < 0) {
             sqlite3_finalize(st);
@@ -125,26 +152,34 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options) {
 // can move back, a forward-only set keeps only the current one. The first
 // row is read at the first look at the set, so a set opened only to add
 // rows never reads (nor locks) the table.
-void CRecordset::Start() const {
-    if (!m_open || m_started) return;
+void CRecordset::Start() const
+{
+    if (!m_open || m_started)
+        return;
     auto* self = const_cast<CRecordset*>(this);
     self->m_started = true;
     self->FetchNext();
-    if (!m_eof) self->Bind();
+    if (!m_eof)
+        self->Bind();
 }
 
 // Before this set writes, read what is left of a snapshot: a pending read
 // would hold the write's commit back until the set closes.
-void CRecordset::Drain() {
+void CRecordset::Drain()
+{
     Start();
-    if (m_openType == forwardOnly || !m_stmt) return;
+    if (m_openType == forwardOnly || !m_stmt)
+        return;
     bool eof = m_eof;
-    while (m_stmt) FetchNext();
+    while (m_stmt)
+        FetchNext();
     m_eof = eof;
 }
 
-void CRecordset::Close() {
-    if (m_stmt) sqlite3_finalize(m_stmt);
+void CRecordset::Close()
+{
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     m_open = false;
     m_rows.clear();
@@ -152,9 +187,11 @@ void CRecordset::Close() {
     m_mode = EditMode::None;
 }
 
-void CRecordset::ReadRow(sqlite3_stmt* st, Row& row) const {
+void CRecordset::ReadRow(sqlite3_stmt* st, Row& row) const
+{
     row.deleted = false;
-    if (m_hasRowid) row.rowid = sqlite3_column_int64(st, 0);
+    if (m_hasRowid)
+        row.rowid = sqlite3_column_int64(st, 0);
     row.values.resize(m_columnOf.size());
     for (size_t f = 0; f < m_columnOf.size(); ++f) {
         int c = m_columnOf[f];
@@ -167,21 +204,23 @@ void CRecordset::ReadRow(sqlite3_stmt* st, Row& row) const {
         case SQLITE_FLOAT:
             v.kind = FieldValue::Integer;
             v.integer = sqlite3_column_int64(st, c);
-            v.text.clear(); // a text field bound to a number formats it when loaded
+            v.text.clear();  // a text field bound to a number formats it when loaded
             break;
         default: {
             v.kind = FieldValue::Text;
             const unsigned char* t = sqlite3_column_text(st, c);
             v.text.assign(t ? reinterpret_cast<const char*>(t) : "", static_cast<size_t>(sqlite3_column_bytes(st, c)));
-            v.integer = 0; // a number field bound to a text parses it when loaded
+            v.integer = 0;  // a number field bound to a text parses it when loaded
         }
         }
     }
 }
 
-void CRecordset::FetchNext() {
+void CRecordset::FetchNext()
+{
     if (!m_stmt) {
-        if (m_openType == forwardOnly) m_rows.clear();
+        if (m_openType == forwardOnly)
+            m_rows.clear();
         m_eof = true;
         return;
     }
@@ -200,18 +239,24 @@ void CRecordset::FetchNext() {
     sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     m_eof = true;
-    if (m_openType == forwardOnly) m_rows.clear();
-    if (rc != SQLITE_DONE) m_pDatabase->ThrowLastError(m_sql);
+    if (m_openType == forwardOnly)
+        m_rows.clear();
+    if (rc != SQLITE_DONE)
+        m_pDatabase->ThrowLastError(m_sql);
 }
 
-const CRecordset::Row* CRecordset::Current() const {
-    if (!m_open || m_eof || m_openType == forwardOnly) return nullptr;
+const CRecordset::Row* CRecordset::Current() const
+{
+    if (!m_open || m_eof || m_openType == forwardOnly)
+        return nullptr;
     return m_pos < m_rows.size() ? &m_rows[m_pos] : nullptr;
 }
 
-void CRecordset::Bind() {
+void CRecordset::Bind()
+{
     if (m_openType == forwardOnly) {
-        if (!m_stmt || m_eof) return;
+        if (!m_stmt || m_eof)
+            return;
         CFieldExchange load(CFieldExchange::LoadStatement, nullptr);
         load.m_stmt = m_stmt;
         load.m_columns = &m_columnOf;
@@ -219,70 +264,93 @@ void CRecordset::Bind() {
         return;
     }
     const Row* row = Current();
-    if (!row) return;
+    if (!row)
+        return;
     CFieldExchange load(CFieldExchange::Load, const_cast<std::vector<FieldValue>*>(&row->values));
     DoFieldExchange(&load);
 }
 
-std::vector<FieldValue> CRecordset::Collect() {
+std::vector<FieldValue> CRecordset::Collect()
+{
     std::vector<FieldValue> values;
     CFieldExchange store(CFieldExchange::Store, &values);
     DoFieldExchange(&store);
     return values;
 }
 
-bool CRecordset::IsEOF() const {
+bool CRecordset::IsEOF() const
+{
     Start();
     return !m_open || m_eof;
 }
-bool CRecordset::IsBOF() const {
+bool CRecordset::IsBOF() const
+{
     Start();
     return !m_open || (m_eof && m_pos == 0);
 }
 
-bool CRecordset::IsDeleted() const {
+bool CRecordset::IsDeleted() const
+{
     Start();
     const Row* row = Current();
     return row && row->deleted;
 }
 
-long CRecordset::GetRecordCount() const {
+long CRecordset::GetRecordCount() const
+{
     Start();
     return static_cast<long>(m_fetched);
 }
 
-void CRecordset::MoveNext() {
+void CRecordset::MoveNext()
+{
     Start();
-    if (!m_open || m_eof) throw CDBException(-1, "MoveNext past the end");
+    if (!m_open || m_eof)
+        throw CDBException(-1, "MoveNext past the end");
     m_mode = EditMode::None;
     if (m_openType == forwardOnly) {
         FetchNext();
     } else {
         ++m_pos;
-        if (m_pos >= m_rows.size()) FetchNext();
+        if (m_pos >= m_rows.size())
+            FetchNext();
         m_eof = m_pos >= m_rows.size();
     }
-    if (!m_eof) Bind();
+    if (!m_eof)
+        Bind();
 }
 
-void CRecordset::MoveFirst() {
-    if (!m_open) throw CDBException(-1, "recordset not open");
-    if (m_openType == forwardOnly) throw CDBException(-1, "a forward-only recordset cannot move back");
+void CRecordset::MoveFirst()
+{
+    if (!m_open)
+        throw CDBException(-1, "recordset not open");
+    if (m_openType == forwardOnly)
+        throw CDBException(-1, "a forward-only recordset cannot move back");
     Start();
     m_mode = EditMode::None;
     m_pos = 0;
     m_eof = m_rows.empty();
-    if (!m_eof) Bind();
+    if (!m_eof)
+        Bind();
 }
 
-bool CRecordset::CanUpdate() const { return m_open && !m_table.empty() && m_openType != forwardOnly; }
-bool CRecordset::CanAppend() const { return CanUpdate(); }
-
-void CRecordset::RequireUpdatable(const char* what) const {
-    if (!CanUpdate()) throw CDBException(-1, std::string(what) + ": recordset is read-only");
+bool CRecordset::CanUpdate() const
+{
+    return m_open && !m_table.empty() && m_openType != forwardOnly;
+}
+bool CRecordset::CanAppend() const
+{
+    return CanUpdate();
 }
 
-void CRecordset::AddNew() {
+void CRecordset::RequireUpdatable(const char* what) const
+{
+    if (!CanUpdate())
+        throw CDBException(-1, std::string(what) + ": recordset is read-only");
+}
+
+void CRecordset::AddNew()
+{
     RequireUpdatable("AddNew");
     CFieldExchange reset(CFieldExchange::SetDefault, nullptr);
     DoFieldExchange(&reset);
@@ -290,22 +358,28 @@ void CRecordset::AddNew() {
     m_mode = EditMode::Add;
 }
 
-void CRecordset::Edit() {
+void CRecordset::Edit()
+{
     RequireUpdatable("Edit");
     Start();
     const Row* row = Current();
-    if (!row || row->deleted) throw CDBException(-1, "Edit: no current row");
+    if (!row || row->deleted)
+        throw CDBException(-1, "Edit: no current row");
     m_original = Collect();
     m_mode = EditMode::Edit;
 }
 
-void CRecordset::CancelUpdate() {
+void CRecordset::CancelUpdate()
+{
     m_mode = EditMode::None;
-    if (m_started) Bind();
+    if (m_started)
+        Bind();
 }
 
-bool CRecordset::Update() {
-    if (m_mode == EditMode::None) throw CDBException(-1, "Update without AddNew or Edit");
+bool CRecordset::Update()
+{
+    if (m_mode == EditMode::None)
+        throw CDBException(-1, "Update without AddNew or Edit");
     EditMode mode = m_mode;
     m_mode = EditMode::None;
     std::vector<FieldValue> now = Collect();
@@ -313,10 +387,13 @@ bool CRecordset::Update() {
     for (size_t f = 0; f < now.size(); ++f) {
         // A new row always gets its numbers: 0 is a real id, not "no value".
         bool numeric = m_fieldKinds[f] == FieldValue::Integer;
-        if (!(now[f] == m_original[f]) || (mode == EditMode::Add && numeric)) dirty.push_back(f);
+        if (!(now[f] == m_original[f]) || (mode == EditMode::Add && numeric))
+            dirty.push_back(f);
     }
-    if (mode == EditMode::Edit && dirty.empty()) return false;
-    if (m_started) Drain();
+    if (mode == EditMode::Edit && dirty.empty())
+        return false;
+    if (m_started)
+        Drain();
 
     std::string sql;
     if (mode == EditMode::Add) {
@@ -332,13 +409,15 @@ bool CRecordset::Update() {
         }
     } else {
         sql = "UPDATE " + m_table + " SET ";
-        for (size_t i = 0; i < dirty.size(); ++i) sql += (i ? ", " : "") + m_fieldNames[dirty[i]] + " = ?";
+        for (size_t i = 0; i < dirty.size(); ++i)
+            sql += (i ? ", " : "") + m_fieldNames[dirty[i]] + " = ?";
         sql += " WHERE rowid = ?";
     }
 
     sqlite3* db = m_pDatabase->Handle();
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) m_pDatabase->ThrowLastError(sql);
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        m_pDatabase->ThrowLastError(sql);
     int slot = 1;
     for (size_t f : dirty) {
         const FieldValue& v = now[f];
@@ -356,29 +435,38 @@ bool CRecordset::Update() {
     }
     int rc = sqlite3_step(st);
     sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) m_pDatabase->ThrowLastError(sql);
+    if (rc != SQLITE_DONE)
+        m_pDatabase->ThrowLastError(sql);
     if (mode == EditMode::Edit) {
-        if (sqlite3_changes(db) != 1) throw CDBException(-1, "Update: the row no longer exists");
-        for (size_t f : dirty) row->values[f] = now[f];
+        if (sqlite3_changes(db) != 1)
+            throw CDBException(-1, "Update: the row no longer exists");
+        for (size_t f : dirty)
+            row->values[f] = now[f];
     }
     return true;
 }
 
-void CRecordset::Delete() {
+void CRecordset::Delete()
+{
     RequireUpdatable("Delete");
-    if (m_mode != EditMode::None) throw CDBException(-1, "Delete during AddNew or Edit");
+    if (m_mode != EditMode::None)
+        throw CDBException(-1, "Delete during AddNew or Edit");
     Drain();
     Row* row = m_open && !m_eof && m_pos < m_rows.size() ? &m_rows[m_pos] : nullptr;
-    if (!row || row->deleted) throw CDBException(-1, "Delete: no current row");
+    if (!row || row->deleted)
+        throw CDBException(-1, "Delete: no current row");
     sqlite3* db = m_pDatabase->Handle();
     std::string sql = "DELETE FROM " + m_table + " WHERE rowid = ?";
     sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) m_pDatabase->ThrowLastError(sql);
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        m_pDatabase->ThrowLastError(sql);
     sqlite3_bind_int64(st, 1, row->rowid);
     int rc = sqlite3_step(st);
     sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) m_pDatabase->ThrowLastError(sql);
-    if (sqlite3_changes(db) != 1) throw CDBException(-1, "Delete: the row no longer exists");
+    if (rc != SQLITE_DONE)
+        m_pDatabase->ThrowLastError(sql);
+    if (sqlite3_changes(db) != 1)
+        throw CDBException(-1, "Delete: the row no longer exists");
     row->deleted = true;
 }
 
@@ -386,14 +474,17 @@ void CRecordset::Delete() {
 
 namespace {
 
-FieldValue& Slot(CFieldExchange* fx) {
-    if (fx->m_values->size() <= fx->m_index) fx->m_values->resize(fx->m_index + 1);
+FieldValue& Slot(CFieldExchange* fx)
+{
+    if (fx->m_values->size() <= fx->m_index)
+        fx->m_values->resize(fx->m_index + 1);
     return (*fx->m_values)[fx->m_index];
 }
 
-} // namespace
+}  // namespace
 
-void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value) {
+void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value)
+{
     switch (fx->m_op) {
     case CFieldExchange::Describe:
         fx->m_names.push_back(name);
@@ -402,13 +493,16 @@ void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value) {
     case CFieldExchange::LoadStatement: {
         int c = (*fx->m_columns)[fx->m_index];
         switch (sqlite3_column_type(fx->m_stmt, c)) {
-        case SQLITE_NULL: value = 0; break;
+        case SQLITE_NULL:
+            value = 0;
+            break;
         case SQLITE_TEXT:
         case SQLITE_BLOB:
             value = static_cast<int32_t>(
                 std::strtoll(reinterpret_cast<const char*>(sqlite3_column_text(fx->m_stmt, c)), nullptr, 10));
             break;
-        default: value = static_cast<int32_t>(sqlite3_column_int64(fx->m_stmt, c));
+        default:
+            value = static_cast<int32_t>(sqlite3_column_int64(fx->m_stmt, c));
         }
         break;
     }
@@ -435,13 +529,15 @@ void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value) {
     ++fx->m_index;
 }
 
-void RFX_Int(CFieldExchange* fx, const char* name, int& value) {
+void RFX_Int(CFieldExchange* fx, const char* name, int& value)
+{
     int32_t v = value;
     RFX_Long(fx, name, v);
     value = v;
 }
 
-void RFX_Text(CFieldExchange* fx, const char* name, std::string& value, int maxLength) {
+void RFX_Text(CFieldExchange* fx, const char* name, std::string& value, int maxLength)
+{
     size_t limit = maxLength > 0 ? static_cast<size_t>(maxLength) : 0;
     switch (fx->m_op) {
     case CFieldExchange::Describe:

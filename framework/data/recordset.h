@@ -23,9 +23,7 @@ struct FieldValue {
     enum Kind { Null, Integer, Text } kind = Null;
     int64_t integer = 0;
     std::string text;
-    bool operator==(const FieldValue& o) const {
-        return kind == o.kind && integer == o.integer && text == o.text;
-    }
+    bool operator==(const FieldValue& o) const { return kind == o.kind && integer == o.integer && text == o.text; }
 };
 
 class CRecordset {
@@ -52,8 +50,8 @@ public:
     bool IsBOF() const;
     bool IsDeleted() const;
     void MoveNext();
-    void MoveFirst(); // snapshots only
-    long GetRecordCount() const; // rows read so far
+    void MoveFirst();             // snapshots only
+    long GetRecordCount() const;  // rows read so far
 
     bool CanUpdate() const;
     bool CanAppend() const;
@@ -83,10 +81,10 @@ private:
     struct Row {
         int64_t rowid = 0;
         bool deleted = false;
-        std::vector<FieldValue> values; // bound order
+        std::vector<FieldValue> values;  // bound order
     };
 
-    void Bind(); // fields from the current row
+    void Bind();  // fields from the current row
     std::vector<FieldValue> Collect();
     void FetchNext();
     void Start() const;
@@ -100,16 +98,16 @@ private:
     unsigned m_openType = snapshot;
     unsigned m_options = none;
     std::string m_sql;
-    std::string m_table;        // empty: the set is not updatable
+    std::string m_table;  // empty: the set is not updatable
     bool m_hasRowid = false;
-    std::vector<int> m_columnOf; // result column of each bound field
+    std::vector<int> m_columnOf;  // result column of each bound field
     std::vector<std::string> m_fieldNames;
     std::vector<FieldValue::Kind> m_fieldKinds;
-    std::vector<Row> m_rows;    // snapshot: all rows; forward-only: the current one
+    std::vector<Row> m_rows;  // snapshot: all rows; forward-only: the current one
     size_t m_pos = 0;
     size_t m_fetched = 0;
     bool m_eof = true;
-    sqlite3_stmt* m_stmt = nullptr; // forward-only only
+    sqlite3_stmt* m_stmt = nullptr;  // forward-only only
     EditMode m_mode = EditMode::None;
     std::vector<FieldValue> m_original;
 };

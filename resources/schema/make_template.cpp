@@ -7,7 +7,8 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_template <output file>\n");
         return 2;
@@ -19,10 +20,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     char* error = nullptr;
-    int rc = sqlite3_exec(db,
-                          "PRAGMA journal_mode=DELETE; BEGIN;", nullptr, nullptr, &error);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, kFriendSchemaSql, nullptr, nullptr, &error);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT;", nullptr, nullptr, &error);
+    int rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN;", nullptr, nullptr, &error);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, kFriendSchemaSql, nullptr, nullptr, &error);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT;", nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
         std::fprintf(stderr, "make_template: %s\n", error ? error : "failed");
         sqlite3_free(error);

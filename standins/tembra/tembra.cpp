@@ -14,7 +14,7 @@ namespace {
 
 struct StoredEntry {
     int id;
-    HistRecord fixed; // the text pointers are not used here
+    HistRecord fixed;  // the text pointers are not used here
     std::string partyA, partyB, content;
 };
 
@@ -24,31 +24,45 @@ std::vector<StoredEntry> g_entries;
 int g_nextId = 0;
 
 // Handed-out copies carry their entry's id in the reserved field.
-void StampId(HistRecord& r, int id) { std::memcpy(r.reserved, &id, sizeof id); }
-int IdOf(const HistRecord& r) {
+void StampId(HistRecord& r, int id)
+{
+    std::memcpy(r.reserved, &id, sizeof id);
+}
+int IdOf(const HistRecord& r)
+{
     int id;
     std::memcpy(&id, r.reserved, sizeof id);
     return id;
 }
 
 // Field compare over the fixed width: the query's texts need no terminator.
-bool SameText(const char* a, const char* b, size_t width) { return std::strncmp(a, b, width) == 0; }
+bool SameText(const char* a, const char* b, size_t width)
+{
+    return std::strncmp(a, b, width) == 0;
+}
 
-char* Duplicate(const std::string& s) {
+char* Duplicate(const std::string& s)
+{
     char* p = static_cast<char*>(std::malloc(s.size() + 1));
-    if (p) std::memcpy(p, s.c_str(), s.size() + 1);
+    if (p)
+        std::memcpy(p, s.c_str(), s.size() + 1);
     return p;
 }
 
-StoredEntry* Find(int id) {
+StoredEntry* Find(int id)
+{
     for (auto& e : g_entries)
-        if (e.id == id) return &e;
+        if (e.id == id)
+            return &e;
     return nullptr;
 }
 
-std::string DecodeEntities(const std::string& s) {
-    static const struct { const char* name; char ch; } kEntities[] = {
-        {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
+std::string DecodeEntities(const std::string& s)
+{
+    static const struct {
+        const char* name;
+        char ch;
+    } kEntities[] = {{"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&quot;", '"'}, {"&apos;", '\''}};
     std::string out;
     for (size_t i = 0; i < s.size();) {
         bool replaced = false;
@@ -63,26 +77,32 @@ std::string DecodeEntities(const std::string& s) {
                 }
             }
         }
-        if (!replaced) out += s[i++];
+        if (!replaced)
+            out += s[i++];
     }
     return out;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
-int TEMBRA_API getConfInfo(const char* key, void* buffer) {
-    if (!key || !buffer) return -1;
+int TEMBRA_API getConfInfo(const char* key, void* buffer)
+{
+    if (!key || !buffer)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     auto it = g_records.find(key);
-    if (it == g_records.end()) return -1;
+    if (it == g_records.end())
+        return -1;
     std::memcpy(buffer, it->second.data(), it->second.size());
     return 0;
 }
 
-int TEMBRA_API setConfInfo(const char* key, const void* buffer) {
-    if (!key || !buffer) return -1;
+int TEMBRA_API setConfInfo(const char* key, const void* buffer)
+{
+    if (!key || !buffer)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     auto& rec = g_records[key];
     rec.resize(sizeof(HostConfig));
@@ -90,23 +110,30 @@ int TEMBRA_API setConfInfo(const char* key, const void* buffer) {
     return 0;
 }
 
-int TEMBRA_API getConfInfoMirrun(const char* key, char* buffer) {
-    if (!key || !buffer) return -1;
+int TEMBRA_API getConfInfoMirrun(const char* key, char* buffer)
+{
+    if (!key || !buffer)
+        return -1;
     HostConfig config;
-    if (getConfInfo(key, &config) < 0) return -1;
+    if (getConfInfo(key, &config) < 0)
+        return -1;
     std::memset(buffer, 0, 15);
     std::memcpy(buffer, config.identity, strnlen(config.identity, 14));
     return 0;
 }
 
-int TEMBRA_API clearConfInfo(const char* key) {
-    if (!key) return -1;
+int TEMBRA_API clearConfInfo(const char* key)
+{
+    if (!key)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     return g_records.erase(key) ? 0 : -1;
 }
 
-int TEMBRA_API getHistGroup(const char* identity, const char* type, char* buffer) {
-    if (!identity || !type) return 0;
+int TEMBRA_API getHistGroup(const char* identity, const char* type, char* buffer)
+{
+    if (!identity || !type)
+        return 0;
     std::lock_guard<std::mutex> hold(g_lock);
     std::vector<std::string> names;
     for (const auto& e : g_entries) {
@@ -115,8 +142,10 @@ int TEMBRA_API getHistGroup(const char* identity, const char* type, char* buffer
             continue;
         std::string group(e.fixed.group, strnlen(e.fixed.group, sizeof e.fixed.group));
         bool known = false;
-        for (const auto& n : names) known = known || n == group;
-        if (!known) names.push_back(group);
+        for (const auto& n : names)
+            known = known || n == group;
+        if (!known)
+            names.push_back(group);
     }
     if (buffer) {
         for (size_t i = 0; i < names.size(); ++i) {
@@ -128,9 +157,12 @@ int TEMBRA_API getHistGroup(const char* identity, const char* type, char* buffer
     return static_cast<int>(names.size());
 }
 
-HistRecord* TEMBRA_API getHistItem(const HistRecord* query, int* count) {
-    if (count) *count = 0;
-    if (!query || !count) return nullptr;
+HistRecord* TEMBRA_API getHistItem(const HistRecord* query, int* count)
+{
+    if (count)
+        *count = 0;
+    if (!query || !count)
+        return nullptr;
     std::lock_guard<std::mutex> hold(g_lock);
     std::vector<const StoredEntry*> hits;
     for (const auto& e : g_entries)
@@ -138,9 +170,11 @@ HistRecord* TEMBRA_API getHistItem(const HistRecord* query, int* count) {
             SameText(e.fixed.type, query->type, sizeof query->type) &&
             SameText(e.fixed.group, query->group, sizeof query->group))
             hits.push_back(&e);
-    if (hits.empty()) return nullptr;
+    if (hits.empty())
+        return nullptr;
     auto* items = static_cast<HistRecord*>(std::calloc(hits.size(), sizeof(HistRecord)));
-    if (!items) return nullptr;
+    if (!items)
+        return nullptr;
     for (size_t i = 0; i < hits.size(); ++i) {
         items[i] = hits[i]->fixed;
         StampId(items[i], hits[i]->id);
@@ -152,8 +186,10 @@ HistRecord* TEMBRA_API getHistItem(const HistRecord* query, int* count) {
     return items;
 }
 
-void TEMBRA_API releaseItemBuf(HistRecord* items, int count) {
-    if (!items) return;
+void TEMBRA_API releaseItemBuf(HistRecord* items, int count)
+{
+    if (!items)
+        return;
     for (int i = 0; i < count; ++i) {
         std::free(items[i].partyA);
         std::free(items[i].partyB);
@@ -162,11 +198,14 @@ void TEMBRA_API releaseItemBuf(HistRecord* items, int count) {
     std::free(items);
 }
 
-int TEMBRA_API updateOneHist(HistRecord* item, const HistRecord* modified) {
-    if (!item || !modified) return -1;
+int TEMBRA_API updateOneHist(HistRecord* item, const HistRecord* modified)
+{
+    if (!item || !modified)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     StoredEntry* e = Find(IdOf(*item));
-    if (!e) return -1;
+    if (!e)
+        return -1;
     HistRecord fixed = *modified;
     fixed.partyA = fixed.partyB = fixed.content = nullptr;
     StampId(fixed, e->id);
@@ -174,8 +213,10 @@ int TEMBRA_API updateOneHist(HistRecord* item, const HistRecord* modified) {
     return 0;
 }
 
-int TEMBRA_API delOneHist(HistRecord* item) {
-    if (!item) return -1;
+int TEMBRA_API delOneHist(HistRecord* item)
+{
+    if (!item)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     int id = IdOf(*item);
     for (auto it = g_entries.begin(); it != g_entries.end(); ++it) {
@@ -187,24 +228,33 @@ int TEMBRA_API delOneHist(HistRecord* item) {
     return -1;
 }
 
-char* TEMBRA_API getXMLTextInfo(const char* content, const char* element, int decode) {
-    if (!content || !element || !*element) return nullptr;
+char* TEMBRA_API getXMLTextInfo(const char* content, const char* element, int decode)
+{
+    if (!content || !element || !*element)
+        return nullptr;
     std::string text(content);
     std::string open = std::string("<") + element + ">";
     std::string close = std::string("</") + element + ">";
     size_t start = text.find(open);
-    if (start == std::string::npos) return nullptr;
+    if (start == std::string::npos)
+        return nullptr;
     start += open.size();
     size_t end = text.find(close, start);
-    if (end == std::string::npos) return nullptr;
+    if (end == std::string::npos)
+        return nullptr;
     std::string inner = text.substr(start, end - start);
     return Duplicate(decode ? DecodeEntities(inner) : inner);
 }
 
-void TEMBRA_API releaseCharBuf(char* text) { std::free(text); }
+void TEMBRA_API releaseCharBuf(char* text)
+{
+    std::free(text);
+}
 
-int TEMBRA_API addOneHist(const HistRecord* entry) {
-    if (!entry) return -1;
+int TEMBRA_API addOneHist(const HistRecord* entry)
+{
+    if (!entry)
+        return -1;
     std::lock_guard<std::mutex> hold(g_lock);
     StoredEntry e;
     e.id = g_nextId++;
@@ -218,9 +268,10 @@ int TEMBRA_API addOneHist(const HistRecord* entry) {
     return g_entries.back().id;
 }
 
-void TEMBRA_API clearHistStore(void) {
+void TEMBRA_API clearHistStore(void)
+{
     std::lock_guard<std::mutex> hold(g_lock);
     g_entries.clear();
 }
 
-} // extern "C"
+}  // extern "C"

@@ -21,7 +21,7 @@ namespace {
 
 // Byte offsets and sizes of the records as the host lays them out.
 struct HostLayout {
-    size_t word;                  // pointers and the arrays' counts
+    size_t word;  // pointers and the arrays' counts
     size_t configSize, configCache, configDataDir, configModuleLabel;
     size_t arrayData, arrayCount, arrayCapacity, arrayGrowBy;
     size_t cacheFriends, cacheSize;
@@ -37,8 +37,8 @@ static_assert(sizeof(void*) == k.word, "the layout table of the other build");
 // Same in both builds.
 constexpr size_t kGroupSize = 60, kGroupName = 4, kGroupFather = 56;
 constexpr size_t kInfoSize = 1036, kInfoGroup = 4, kInfoMirrun = 8, kInfoName = 23, kInfoGender = 56,
-                 kInfoNickname = 60, kInfoCountry = 365, kInfoCity = 417, kInfoCompany = 457,
-                 kInfoDepartment = 507, kInfoEmail = 727, kInfoInterest = 777, kInfoState = 1032;
+                 kInfoNickname = 60, kInfoCountry = 365, kInfoCity = 417, kInfoCompany = 457, kInfoDepartment = 507,
+                 kInfoEmail = 727, kInfoInterest = 777, kInfoState = 1032;
 constexpr size_t kProfileGender = 0, kProfileNickname = 19, kProfileCountry = 54, kProfileCity = 114,
                  kProfileEmail = 254, kProfileName = 394, kProfileCompany = 444, kProfileDepartment = 474,
                  kProfileSize = 524;
@@ -54,33 +54,44 @@ using AddFriendFn = int(__cdecl*)(const char*, void*);
 using NeedInfoFn = int(__cdecl*)(void*, int, int);
 using CacheFn = void*(__cdecl*)();
 
-uintptr_t Word(const unsigned char* p, size_t off) {
+uintptr_t Word(const unsigned char* p, size_t off)
+{
     uintptr_t v = 0;
     std::memcpy(&v, p + off, k.word);
     return v;
 }
-void PutWord(unsigned char* p, size_t off, uintptr_t v) { std::memcpy(p + off, &v, k.word); }
-int32_t Int(const unsigned char* p, size_t off) {
+void PutWord(unsigned char* p, size_t off, uintptr_t v)
+{
+    std::memcpy(p + off, &v, k.word);
+}
+int32_t Int(const unsigned char* p, size_t off)
+{
     int32_t v;
     std::memcpy(&v, p + off, 4);
     return v;
 }
-const unsigned char* Bytes(uintptr_t address) { return reinterpret_cast<const unsigned char*>(address); }
-std::string Text(const unsigned char* p, size_t off, size_t width) {
+const unsigned char* Bytes(uintptr_t address)
+{
+    return reinterpret_cast<const unsigned char*>(address);
+}
+std::string Text(const unsigned char* p, size_t off, size_t width)
+{
     const char* s = reinterpret_cast<const char*>(p + off);
     return std::string(s, strnlen(s, width));
 }
 
 // The heap block behind an array's data must be the process heap's and hold
 // `capacity` elements: the host grows and frees it there.
-void ExpectProcessHeapBlock(uintptr_t data, size_t capacity, size_t elementSize) {
+void ExpectProcessHeapBlock(uintptr_t data, size_t capacity, size_t elementSize)
+{
     ASSERT_NE(0u, data);
     void* block = reinterpret_cast<void*>(data);
     ASSERT_TRUE(::HeapValidate(::GetProcessHeap(), 0, block)) << "not a process-heap block";
     EXPECT_GE(::HeapSize(::GetProcessHeap(), 0, block), capacity * elementSize);
 }
 
-void Sql(const std::string& file, const std::string& sql) {
+void Sql(const std::string& file, const std::string& sql)
+{
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr));
     char* error = nullptr;
@@ -90,23 +101,30 @@ void Sql(const std::string& file, const std::string& sql) {
     sqlite3_close(db);
 }
 
-std::string Number(int i) { return "86139" + std::to_string(10000000 + i); }
+std::string Number(int i)
+{
+    return "86139" + std::to_string(10000000 + i);
+}
 
 class HostView : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         s_pelmo = ::LoadLibraryA("pelmo.dll");
         ASSERT_NE(nullptr, s_pelmo) << "error " << ::GetLastError();
     }
     static void TearDownTestSuite() { ::FreeLibrary(s_pelmo); }
 
-    template <class Fn> static Fn Export(const char* name) {
+    template <class Fn>
+    static Fn Export(const char* name)
+    {
         auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(s_pelmo, name)));
         EXPECT_NE(nullptr, reinterpret_cast<void*>(fn)) << name;
         return fn;
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         char temp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, temp);
         m_dir = std::string(temp) + "pelmo-hostview-" + std::to_string(::GetCurrentProcessId());
@@ -129,7 +147,8 @@ protected:
         ASSERT_EQ(0, setConfInfo(TEMBRA_CONF_KEY, m_record.data()));
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         Export<IntFn>("releaseFriends")();
         clearConfInfo(TEMBRA_CONF_KEY);
         ::DestroyWindow(m_notify);
@@ -139,7 +158,8 @@ protected:
 
     // The record as the history library hands it back, checked to be no
     // longer than the host's.
-    std::vector<unsigned char> Record() {
+    std::vector<unsigned char> Record()
+    {
         std::vector<unsigned char> out(k.configSize + 32, 0xEE);
         EXPECT_GE(getConfInfo(TEMBRA_CONF_KEY, out.data()), 0);
         for (size_t i = k.configSize; i < out.size(); ++i)
@@ -153,7 +173,8 @@ protected:
 
     // A provisioned book holding `groups` groups and `contacts` contacts
     // spread over them; row i has texts derived from i.
-    void MakeBook(int groups, int contacts) {
+    void MakeBook(int groups, int contacts)
+    {
         ASSERT_EQ(1, Export<IntFn>("iniFriends")()) << "provisioning from the template";
         ASSERT_EQ(1, Export<IntFn>("releaseFriends")());
         // Only these rows: the template's own contact would sit among them.
@@ -163,10 +184,10 @@ protected:
                    std::to_string(g) + "'," + std::to_string(g == 0 ? -1 : g - 1) + ");";
         for (int i = 0; i < contacts; ++i) {
             const std::string n = std::to_string(i);
-            sql += "INSERT INTO tab_list VALUES(" + n + "," + std::to_string(i % groups) + ",'" + kIdentity +
-                   "','" + Number(i) + "','name " + n + "'," + std::to_string(1 + i % 2) + ",'nick " + n +
-                   "','addr','cn','prov','city " + n + "','100000','company " + n + "','dept','title','1','2','3','4','e" +
-                   n + "@x','interest " + n + "','');";
+            sql += "INSERT INTO tab_list VALUES(" + n + "," + std::to_string(i % groups) + ",'" + kIdentity + "','" +
+                   Number(i) + "','name " + n + "'," + std::to_string(1 + i % 2) + ",'nick " + n +
+                   "','addr','cn','prov','city " + n + "','100000','company " + n +
+                   "','dept','title','1','2','3','4','e" + n + "@x','interest " + n + "','');";
         }
         Sql(m_dir + "\\friend.mdb", sql + "COMMIT;");
         ASSERT_EQ(1, Export<IntFn>("iniFriends")());
@@ -179,7 +200,8 @@ protected:
 };
 HMODULE HostView::s_pelmo = nullptr;
 
-TEST_F(HostView, RecordNamesTheCacheAndKeepsEveryHostByte) {
+TEST_F(HostView, RecordNamesTheCacheAndKeepsEveryHostByte)
+{
     ASSERT_EQ(1, Export<IntFn>("iniFriends")());
     const std::vector<unsigned char> after = Record();
     const uintptr_t cache = Word(after.data(), k.configCache);
@@ -190,8 +212,8 @@ TEST_F(HostView, RecordNamesTheCacheAndKeepsEveryHostByte) {
     EXPECT_TRUE(std::equal(after.begin() + k.configCache + k.word, after.begin() + k.configModuleLabel,
                            m_record.begin() + k.configCache + k.word))
         << "dataDir changed";
-    EXPECT_TRUE(std::equal(after.begin() + k.configModuleLabel + 50, after.end(),
-                           m_record.begin() + k.configModuleLabel + 50))
+    EXPECT_TRUE(
+        std::equal(after.begin() + k.configModuleLabel + 50, after.end(), m_record.begin() + k.configModuleLabel + 50))
         << "the host's reserved bytes changed";
 
     ASSERT_EQ(1, Export<IntFn>("releaseFriends")());
@@ -199,7 +221,8 @@ TEST_F(HostView, RecordNamesTheCacheAndKeepsEveryHostByte) {
     EXPECT_EQ(nullptr, Export<CacheFn>("GetFriendCache")());
 }
 
-TEST_F(HostView, CacheArraysReadInPlace) {
+TEST_F(HostView, CacheArraysReadInPlace)
+{
     constexpr int kGroups = 3, kContacts = 300;
     MakeBook(kGroups, kContacts);
     const unsigned char* cache = Bytes(Word(Record().data(), k.configCache));
@@ -262,7 +285,8 @@ TEST_F(HostView, CacheArraysReadInPlace) {
     EXPECT_EQ(std::string(16, '#'), std::string(slots.end() - 16, slots.end()));
 }
 
-TEST_F(HostView, AddFriendReadsTheHostsProfile) {
+TEST_F(HostView, AddFriendReadsTheHostsProfile)
+{
     ASSERT_EQ(1, Export<IntFn>("iniFriends")());
     const uintptr_t before = Word(Bytes(Word(Record().data(), k.configCache)) + k.cacheFriends, k.arrayCount);
     unsigned char profile[kProfileSize] = {};
@@ -293,7 +317,8 @@ TEST_F(HostView, AddFriendReadsTheHostsProfile) {
     EXPECT_EQ("Radio", Text(f, kInfoDepartment, 50));
 }
 
-TEST_F(HostView, OnlineListGrowsTheHostsArrayOnTheProcessHeap) {
+TEST_F(HostView, OnlineListGrowsTheHostsArrayOnTheProcessHeap)
+{
     MakeBook(2, 300);
     std::set<std::string> online;
     for (int i = 3; i < 300; i += 7) {
@@ -330,4 +355,4 @@ TEST_F(HostView, OnlineListGrowsTheHostsArrayOnTheProcessHeap) {
     EXPECT_TRUE(::HeapFree(::GetProcessHeap(), 0, reinterpret_cast<void*>(Word(friends, k.arrayData))));
 }
 
-} // namespace
+}  // namespace

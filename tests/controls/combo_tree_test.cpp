@@ -254,7 +254,8 @@ TEST_F(ComboTreeTest, ParentCommandOrMoveClosesTheTreeAsCancelled)
     box.DropDown();
     KeyToTree(VK_DOWN);
     // Another control of the parent reports something.
-    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(999, EN_SETFOCUS), reinterpret_cast<LPARAM>(box.Tree().GetSafeHwnd()));
+    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(999, EN_SETFOCUS),
+                   reinterpret_cast<LPARAM>(box.Tree().GetSafeHwnd()));
     EXPECT_FALSE(box.IsDropped());
     EXPECT_EQ(a, box.Tree().GetCaret());
 
@@ -267,7 +268,8 @@ TEST_F(ComboTreeTest, ParentCommandOrMoveClosesTheTreeAsCancelled)
     // The box's own notifications do not close it.
     box.DropDown();
     box.Tree().SetCheck(a, kToggleCheck);  // not in check mode: nothing happens, nothing sent
-    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(kBoxId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box.GetSafeHwnd()));
+    ::SendMessageA(parent.Handle(), WM_COMMAND, MAKEWPARAM(kBoxId, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(box.GetSafeHwnd()));
     EXPECT_TRUE(box.IsDropped());
     box.CloseUp(true);
 
@@ -301,7 +303,11 @@ TEST_F(ComboTreeTest, ParentMessagesThatCloseTheTree)
     HWND self = box.GetSafeHwnd();
     WINDOWPOS zOrderOnly{nullptr, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE};
     WINDOWPOS moved{nullptr, nullptr, 5, 5, 0, 0, SWP_NOSIZE};
-    struct { UINT msg; LPARAM lp; bool closes; } cases[] = {
+    struct {
+        UINT msg;
+        LPARAM lp;
+        bool closes;
+    } cases[] = {
         {WM_MOVE, 0, true},
         {WM_SIZE, 0, true},
         {WM_WINDOWPOSCHANGED, reinterpret_cast<LPARAM>(&moved), true},
@@ -380,7 +386,8 @@ protected:
     }
     std::vector<int> States() const
     {
-        return {box.Tree().GetCheck(p), box.Tree().GetCheck(c1), box.Tree().GetCheck(c2), box.Tree().GetCheck(c2a), box.Tree().GetCheck(c2b)};
+        return {box.Tree().GetCheck(p), box.Tree().GetCheck(c1), box.Tree().GetCheck(c2), box.Tree().GetCheck(c2a),
+                box.Tree().GetCheck(c2b)};
     }
 
     HTREEITEM p = nullptr, c1 = nullptr, c2 = nullptr, c2a = nullptr, c2b = nullptr;

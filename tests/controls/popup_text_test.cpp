@@ -184,10 +184,7 @@ protected:
         insert.item.pszText = const_cast<char*>(text);
         return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
     }
-    RECT TextRect(HTREEITEM item)
-    {
-        return TreeItemLabelRect(tree, item);
-    }
+    RECT TextRect(HTREEITEM item) { return TreeItemLabelRect(tree, item); }
     // Moves the pointer onto an item's label, as the mouse would.
     void HoverOver(HTREEITEM item)
     {

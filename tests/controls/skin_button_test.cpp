@@ -16,7 +16,10 @@ constexpr COLORREF kGreen = RGB(0, 200, 0);
 constexpr COLORREF kRed = RGB(220, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 220);
 
-bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return ::EqualRect(&a, &b) != FALSE;
+}
 
 std::string Show(const RECT& r)
 {
@@ -24,7 +27,8 @@ std::string Show(const RECT& r)
            std::to_string(r.bottom) + "}";
 }
 
-#define EXPECT_RECT(expected, actual) EXPECT_TRUE(SameRect(expected, actual)) << Show(expected) << " vs " << Show(actual)
+#define EXPECT_RECT(expected, actual) \
+    EXPECT_TRUE(SameRect(expected, actual)) << Show(expected) << " vs " << Show(actual)
 
 // A solid picture with the transparent colour in its top-left pixel.
 HBITMAP MakePicture(COLORREF colour, int size = 10)

@@ -110,8 +110,8 @@ TEST_F(SubclassHook, LaterHookHearsFirstThenEarlierThenTheWindow)
     EXPECT_EQ(kWindowAnswer, ::SendMessageA(window, WM_PROBE, 7, 8)) << "the window's answer comes back through both";
     EXPECT_SEQUENCE(g_seq.Only(kWatched),
                     (Entries{{"hook B", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
-                                                 {"hook A", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
-                                                 {"window", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam}}),
+                             {"hook A", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam},
+                             {"window", WM_PROBE, 7, 8, testmsg::kWParam | testmsg::kLParam}}),
                     "two hooks, one message");
 }
 
@@ -156,9 +156,9 @@ TEST_F(SubclassHook, DestroyingAHookedWindowUnhooksEverythingBeforeItsOwnNcDestr
     // lParam 1 in the record).
     EXPECT_SEQUENCE(g_seq.Only(kWatched),
                     (Entries{{"hook B", WM_DESTROY},
-                                                 {"hook A", WM_DESTROY},
-                                                 {"window", WM_DESTROY},
-                                                 {"window", WM_NCDESTROY, 0, 1, testmsg::kWParam | testmsg::kLParam}}),
+                             {"hook A", WM_DESTROY},
+                             {"window", WM_DESTROY},
+                             {"window", WM_NCDESTROY, 0, 1, testmsg::kWParam | testmsg::kLParam}}),
                     "destroying the hooked window");
     EXPECT_FALSE(a->IsHooked());
     EXPECT_FALSE(b->IsHooked());

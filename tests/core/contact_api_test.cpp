@@ -20,7 +20,8 @@ using testui::ResourceText;
 
 class ContactApiTest : public CoreHostTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         CoreHostTest::SetUp();
         LogIn();
         ASSERT_EQ(1, iniFriends());
@@ -29,28 +30,35 @@ protected:
         session::Current().onlineList.names.clear();
         session::Current().targetGroup = session::kNoTargetGroup;
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         session::Current().onlineList.numbers.clear();
         session::Current().onlineList.names.clear();
         session::Current().managerWindow = nullptr;
         CoreHostTest::TearDown();
     }
     FriendCache* Cache() { return GetFriendCache(); }
-    const FriendInfo* Find(const char* number) {
+    const FriendInfo* Find(const char* number)
+    {
         FriendCache* cache = Cache();
         for (intptr_t i = 0; cache && i < cache->friends.count; ++i)
-            if (std::strcmp(cache->friends.data[i].mirrun, number) == 0) return &cache->friends.data[i];
+            if (std::strcmp(cache->friends.data[i].mirrun, number) == 0)
+                return &cache->friends.data[i];
         return nullptr;
     }
-    void Add(const char* number, const char* nickname = nullptr, const char* name = nullptr) {
+    void Add(const char* number, const char* nickname = nullptr, const char* name = nullptr)
+    {
         UserProfile p{};
-        if (nickname) std::strcpy(p.nickname, nickname);
-        if (name) std::strcpy(p.name, name);
+        if (nickname)
+            std::strcpy(p.nickname, nickname);
+        if (name)
+            std::strcpy(p.name, name);
         ASSERT_EQ(1, addFriend(number, nickname || name ? &p : nullptr));
     }
 };
 
-TEST_F(ContactApiTest, FirstLogInMakesTheBookWithTheServiceContact) {
+TEST_F(ContactApiTest, FirstLogInMakesTheBookWithTheServiceContact)
+{
     HostConfig config = Config();
     FriendCache* cache = config.friendCache;
     ASSERT_NE(nullptr, cache);
@@ -70,7 +78,8 @@ TEST_F(ContactApiTest, FirstLogInMakesTheBookWithTheServiceContact) {
     EXPECT_TRUE(TakeInfoBoxes().empty());
 }
 
-TEST_F(ContactApiTest, ReloadingReplacesTheCacheAndForgetsPresence) {
+TEST_F(ContactApiTest, ReloadingReplacesTheCacheAndForgetsPresence)
+{
     Add("1001");
     ASSERT_EQ(1, setFriendState("1001", 1));
     ASSERT_EQ(1, iniFriends());
@@ -80,7 +89,8 @@ TEST_F(ContactApiTest, ReloadingReplacesTheCacheAndForgetsPresence) {
     EXPECT_EQ(0, getFriendState("1001"));
 }
 
-TEST_F(ContactApiTest, ReleasingEmptiesEveryQuery) {
+TEST_F(ContactApiTest, ReleasingEmptiesEveryQuery)
+{
     Add("1001");
     ASSERT_EQ(1, releaseFriends());
     EXPECT_EQ(nullptr, GetFriendCache());
@@ -105,7 +115,8 @@ TEST_F(ContactApiTest, ReleasingEmptiesEveryQuery) {
         << "the fixed message reaches the box in GBK";
 }
 
-TEST_F(ContactApiTest, NumberSlotsAreFifteenBytesZeroPaddedOrFull) {
+TEST_F(ContactApiTest, NumberSlotsAreFifteenBytesZeroPaddedOrFull)
+{
     Add("12345");
     // The host may write a full 15-byte number into the cache in place.
     Add("99");
@@ -121,7 +132,8 @@ TEST_F(ContactApiTest, NumberSlotsAreFifteenBytesZeroPaddedOrFull) {
     EXPECT_EQ("####", slots.substr(45)) << "nothing beyond the slots";
 }
 
-TEST_F(ContactApiTest, OnlineNumbersAreTheOnlineContactsThenTheOnlineList) {
+TEST_F(ContactApiTest, OnlineNumbersAreTheOnlineContactsThenTheOnlineList)
+{
     Add("2001");
     Add("2002");
     setFriendState("2002", 1);
@@ -142,7 +154,8 @@ TEST_F(ContactApiTest, OnlineNumbersAreTheOnlineContactsThenTheOnlineList) {
     EXPECT_STREQ("#######", untouched) << "without a cache nothing is written";
 }
 
-TEST_F(ContactApiTest, NeedFriendsInfoCountsOrCopiesOnlineContacts) {
+TEST_F(ContactApiTest, NeedFriendsInfoCountsOrCopiesOnlineContacts)
+{
     Add("4001");
     Add("4002");
     Add("4003");
@@ -174,7 +187,8 @@ TEST_F(ContactApiTest, NeedFriendsInfoCountsOrCopiesOnlineContacts) {
     HeapFree(GetProcessHeap(), 0, list.friends.data);
 }
 
-TEST_F(ContactApiTest, PresenceGoesToTheFirstContactWithTheNumber) {
+TEST_F(ContactApiTest, PresenceGoesToTheFirstContactWithTheNumber)
+{
     EXPECT_EQ(0, setFriendState("unknown", 1));
     EXPECT_EQ(0, setFriendState(nullptr, 1));
     EXPECT_EQ(0, getFriendState(nullptr));
@@ -190,7 +204,8 @@ TEST_F(ContactApiTest, PresenceGoesToTheFirstContactWithTheNumber) {
     EXPECT_EQ(0, getFriendState("500")) << "numbers compare whole, not by prefix";
 }
 
-TEST_F(ContactApiTest, NickNamesComeFromNicknameNameServiceTextOrOnlineList) {
+TEST_F(ContactApiTest, NickNamesComeFromNicknameNameServiceTextOrOnlineList)
+{
     char buffer[50];
     Add("6001", "Nick", "Full Name");
     Add("6002", "", "Only Name");
@@ -222,7 +237,8 @@ TEST_F(ContactApiTest, NickNamesComeFromNicknameNameServiceTextOrOnlineList) {
     EXPECT_EQ(49, getFriendNickName(longNumber.c_str(), buffer));
 }
 
-TEST_F(ContactApiTest, AddFriendStoresOnceAndNotifiesTheHost) {
+TEST_F(ContactApiTest, AddFriendStoresOnceAndNotifiesTheHost)
+{
     testui::TestParent manager;
     session::Current().managerWindow = manager.Handle();
     ASSERT_EQ(1, addFriend("9001", nullptr));
@@ -245,7 +261,8 @@ TEST_F(ContactApiTest, AddFriendStoresOnceAndNotifiesTheHost) {
     EXPECT_EQ(0, addFriend(nullptr, nullptr));
 }
 
-TEST_F(ContactApiTest, AddFriendCopiesTheProfileAndEmptiesDefaultTexts) {
+TEST_F(ContactApiTest, AddFriendCopiesTheProfileAndEmptiesDefaultTexts)
+{
     UserProfile p{};
     p.gender = 2;
     std::strcpy(p.name, "Li Na");
@@ -274,7 +291,8 @@ TEST_F(ContactApiTest, AddFriendCopiesTheProfileAndEmptiesDefaultTexts) {
     EXPECT_EQ("", Scalar("select coalesce(city, '') from tab_list where mirrun='9100'"));
 }
 
-TEST_F(ContactApiTest, AddFriendFilesUnderTheDefaultGroupElseThePendingTarget) {
+TEST_F(ContactApiTest, AddFriendFilesUnderTheDefaultGroupElseThePendingTarget)
+{
     session::Current().targetGroup = 7;
     ASSERT_EQ(1, addFriend("9201", nullptr));
     EXPECT_EQ(7, Find("9201")->groupID);
@@ -292,9 +310,10 @@ TEST_F(ContactApiTest, AddFriendFilesUnderTheDefaultGroupElseThePendingTarget) {
     EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup) << "reset even when the call fails";
 }
 
-TEST_F(ContactApiTest, AGbkDataDirectoryWorks) {
+TEST_F(ContactApiTest, AGbkDataDirectoryWorks)
+{
     releaseFriends();
-    std::string dir = DataDir() + "\\\xd3\xc3\xbb\xa7"; // "用户" in GBK
+    std::string dir = DataDir() + "\\\xd3\xc3\xbb\xa7";  // "用户" in GBK
     ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
     LogIn(dir);
     ASSERT_EQ(1, iniFriends());
@@ -303,4 +322,4 @@ TEST_F(ContactApiTest, AGbkDataDirectoryWorks) {
     releaseFriends();
 }
 
-} // namespace
+}  // namespace

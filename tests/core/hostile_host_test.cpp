@@ -22,14 +22,16 @@ namespace {
 
 class HostileHostTest : public CoreHostTest {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         CoreHostTest::SetUp();
         LogIn();
     }
     FriendCache* Cache() { return GetFriendCache(); }
     intptr_t Count() { return Cache() ? Cache()->friends.count : -1; }
     // A book with `n` extra contacts 70000.. stored directly in the file.
-    void StoreContacts(int n) {
+    void StoreContacts(int n)
+    {
         ASSERT_EQ(DatabasePath(), PrepareFriendDB());
         std::string sql = "begin;";
         for (int i = 0; i < n; ++i) {
@@ -39,7 +41,8 @@ protected:
         }
         Exec(sql + "commit;");
     }
-    void ExpectOneMessageNaming(const std::string& what) {
+    void ExpectOneMessageNaming(const std::string& what)
+    {
         auto messages = TakeSystemMessages();
         ASSERT_EQ(1u, messages.size());
         EXPECT_NE(std::string::npos, messages[0].find(what)) << messages[0];
@@ -50,8 +53,10 @@ protected:
 // inside the box.
 class ReenteringSink : public UserNoticeSink {
 public:
-    void Show(const UserNotice&) override {
-        if (++shown > 1) return;
+    void Show(const UserNotice&) override
+    {
+        if (++shown > 1)
+            return;
         cacheAtBox = GetFriendCache();
         releaseFriends();
         resultInside = iniFriends();
@@ -61,8 +66,9 @@ public:
     FriendCache* cacheAtBox = reinterpret_cast<FriendCache*>(1);
 };
 
-TEST_F(HostileHostTest, BoxesComeAfterTheWorkSoAHostCallingBackInFindsItDone) {
-    LogIn(DataDir() + "\\missing"); // the book cannot be made: a message
+TEST_F(HostileHostTest, BoxesComeAfterTheWorkSoAHostCallingBackInFindsItDone)
+{
+    LogIn(DataDir() + "\\missing");  // the book cannot be made: a message
     ReenteringSink host;
     UserNoticeSink* before = SetUserNoticeSink(&host);
     EXPECT_EQ(0, iniFriends());
@@ -73,10 +79,13 @@ TEST_F(HostileHostTest, BoxesComeAfterTheWorkSoAHostCallingBackInFindsItDone) {
     EXPECT_EQ(nullptr, GetFriendCache());
 }
 
-TEST_F(HostileHostTest, AGrowthStepThatWrapsTheByteCountStillGivesARoomyBlock) {
+TEST_F(HostileHostTest, AGrowthStepThatWrapsTheByteCountStillGivesARoomyBlock)
+{
     ASSERT_EQ(1, iniFriends());
-    for (const char* number : {"401", "402", "403"}) ASSERT_EQ(1, addFriend(number, nullptr));
-    for (const char* number : {"401", "402", "403"}) setFriendState(number, 1);
+    for (const char* number : {"401", "402", "403"})
+        ASSERT_EQ(1, addFriend(number, nullptr));
+    for (const char* number : {"401", "402", "403"})
+        setFriendState(number, 1);
 
     for (intptr_t growBy : {static_cast<intptr_t>(SIZE_MAX / sizeof(FriendInfo)) + 1, INTPTR_MAX, intptr_t{1}}) {
         FriendCache list{};
@@ -92,14 +101,16 @@ TEST_F(HostileHostTest, AGrowthStepThatWrapsTheByteCountStillGivesARoomyBlock) {
     }
 }
 
-TEST_F(HostileHostTest, AnEmptyBookFileIsMadeAnewFromTheTemplate) {
+TEST_F(HostileHostTest, AnEmptyBookFileIsMadeAnewFromTheTemplate)
+{
     WriteFileBytes(DatabasePath(), "");
     ASSERT_EQ(1, iniFriends());
     EXPECT_EQ(1, Count()) << "the service contact of a new book";
     EXPECT_TRUE(TakeSystemMessages().empty());
 }
 
-TEST_F(HostileHostTest, AForeignDatabaseIsReportedAndNeverWritten) {
+TEST_F(HostileHostTest, AForeignDatabaseIsReportedAndNeverWritten)
+{
     const std::string foreign[] = {
         "create table accounts (id integer, owner text);",
         // the tables as views: they read, but cannot take a row
@@ -127,7 +138,8 @@ TEST_F(HostileHostTest, AForeignDatabaseIsReportedAndNeverWritten) {
     }
 }
 
-TEST_F(HostileHostTest, ABookCutOffMidPageIsReportedNotHalfLoaded) {
+TEST_F(HostileHostTest, ABookCutOffMidPageIsReportedNotHalfLoaded)
+{
     StoreContacts(300);
     const std::string whole = ReadFileBytes(DatabasePath());
     const std::string cut = whole.substr(0, whole.size() - 1000);
@@ -142,7 +154,8 @@ TEST_F(HostileHostTest, ABookCutOffMidPageIsReportedNotHalfLoaded) {
     EXPECT_EQ(301, Count());
 }
 
-TEST_F(HostileHostTest, ALockedBookIsReportedInUseAndTheCacheNeverDisagreesWithIt) {
+TEST_F(HostileHostTest, ALockedBookIsReportedInUseAndTheCacheNeverDisagreesWithIt)
+{
     StoreContacts(2);
     sqlite3* other = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(ToSqlitePath(DatabasePath()).c_str(), &other));
@@ -166,14 +179,16 @@ TEST_F(HostileHostTest, ALockedBookIsReportedInUseAndTheCacheNeverDisagreesWithI
     EXPECT_EQ("1", Scalar("select count(*) from tab_list where mirrun='5552'"));
 }
 
-TEST_F(HostileHostTest, DataDirectoriesTooLongOrEmptyAreRefusedWithAMessage) {
+TEST_F(HostileHostTest, DataDirectoriesTooLongOrEmptyAreRefusedWithAMessage)
+{
     // The longest directory whose book and journal names still fit MAX_PATH.
     std::string dir = DataDir();
     const size_t longest = MAX_PATH - 1 - std::strlen("\\friend.mdb-journal");
     while (dir.size() < longest) {
         const size_t remaining = longest - dir.size();
         size_t segment = std::min<size_t>(40, remaining - 1);
-        if (remaining - 1 - segment == 1) --segment; // never leave room for a bare separator
+        if (remaining - 1 - segment == 1)
+            --segment;  // never leave room for a bare separator
         dir += "\\" + std::string(segment, 'd');
         ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr)) << dir.size();
     }
@@ -204,7 +219,8 @@ TEST_F(HostileHostTest, DataDirectoriesTooLongOrEmptyAreRefusedWithAMessage) {
         << "nothing made at the root of the drive";
 }
 
-TEST_F(HostileHostTest, ANumberLongerThanItsFieldIsFoundAgainAsStored) {
+TEST_F(HostileHostTest, ANumberLongerThanItsFieldIsFoundAgainAsStored)
+{
     ASSERT_EQ(1, iniFriends());
     const char* longNumber = "86138000012345678";
     ASSERT_EQ(1, addFriend(longNumber, nullptr));
@@ -221,7 +237,8 @@ TEST_F(HostileHostTest, ANumberLongerThanItsFieldIsFoundAgainAsStored) {
     EXPECT_EQ(0, addFriend("", nullptr));
 }
 
-TEST_F(HostileHostTest, PresenceFollowsTheArrayWhateverChangesIt) {
+TEST_F(HostileHostTest, PresenceFollowsTheArrayWhateverChangesIt)
+{
     StoreContacts(5);
     ASSERT_EQ(1, iniFriends());
     FriendCache* cache = Cache();
@@ -253,7 +270,8 @@ TEST_F(HostileHostTest, PresenceFollowsTheArrayWhateverChangesIt) {
     EXPECT_EQ(0, getFriendState(gone.mirrun));
 }
 
-TEST(GbkText, CutsAndPathSplitsKeepWholeCharacters) {
+TEST(GbkText, CutsAndPathSplitsKeepWholeCharacters)
+{
     // "中" four times: a 6-byte field keeps two characters, never a lead byte.
     char field[6];
     CopyField(field, "\xd6\xd0\xd6\xd0\xd6\xd0\xd6\xd0");
@@ -270,4 +288,4 @@ TEST(GbkText, CutsAndPathSplitsKeepWholeCharacters) {
     EXPECT_EQ(std::string::npos, LastPathSeparator("host.exe"));
 }
 
-} // namespace
+}  // namespace

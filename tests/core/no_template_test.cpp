@@ -6,7 +6,8 @@ namespace {
 
 class NoTemplateTest : public CoreHostTest {};
 
-TEST_F(NoTemplateTest, EveryCallReportsTheMissingTemplateInGbk) {
+TEST_F(NoTemplateTest, EveryCallReportsTheMissingTemplateInGbk)
+{
     LogIn();
     for (int call = 0; call < 2; ++call) {
         EXPECT_EQ("", PrepareFriendDB());
@@ -22,4 +23,4 @@ TEST_F(NoTemplateTest, EveryCallReportsTheMissingTemplateInGbk) {
     EXPECT_EQ(0, addFriend("1", nullptr));
 }
 
-} // namespace
+}  // namespace

@@ -11,12 +11,14 @@ namespace {
 
 class ProvisioningTest : public CoreHostTest {};
 
-TEST_F(ProvisioningTest, WithoutARecordThereIsNoPath) {
+TEST_F(ProvisioningTest, WithoutARecordThereIsNoPath)
+{
     EXPECT_EQ("", PrepareFriendDB());
     EXPECT_TRUE(TakeSystemMessages().empty());
 }
 
-TEST_F(ProvisioningTest, FirstUseCopiesTheTemplateAndStoresTheServiceContactOnce) {
+TEST_F(ProvisioningTest, FirstUseCopiesTheTemplateAndStoresTheServiceContactOnce)
+{
     LogIn();
     ASSERT_EQ(DatabasePath(), PrepareFriendDB());
     EXPECT_EQ("1", Scalar("select count(*) from tab_list"));
@@ -29,7 +31,8 @@ TEST_F(ProvisioningTest, FirstUseCopiesTheTemplateAndStoresTheServiceContactOnce
     EXPECT_EQ("1", Scalar("select count(*) from tab_list")) << "a second call finds the file";
 }
 
-TEST_F(ProvisioningTest, AnExistingDatabaseIsUsedAsItIs) {
+TEST_F(ProvisioningTest, AnExistingDatabaseIsUsedAsItIs)
+{
     LogIn();
     ASSERT_EQ(DatabasePath(), PrepareFriendDB());
     Exec("delete from tab_list");
@@ -40,7 +43,8 @@ TEST_F(ProvisioningTest, AnExistingDatabaseIsUsedAsItIs) {
     EXPECT_EQ(0, pelmo_getFriends(nullptr)) << "no service contact is added to an existing book";
 }
 
-TEST_F(ProvisioningTest, AFileThatIsNotADatabaseFailsClearlyAndIsKept) {
+TEST_F(ProvisioningTest, AFileThatIsNotADatabaseFailsClearlyAndIsKept)
+{
     LogIn();
     const std::string junk = "This is a spreadsheet, not an address book.\r\n" + std::string(3000, '\x7f');
     WriteFileBytes(DatabasePath(), junk);
@@ -64,7 +68,8 @@ TEST_F(ProvisioningTest, AFileThatIsNotADatabaseFailsClearlyAndIsKept) {
     EXPECT_EQ(whole.substr(0, 1000), ReadFileBytes(DatabasePath()));
 }
 
-TEST_F(ProvisioningTest, AMissingDataDirectoryGivesThePathAFailingOpenAndOneMessage) {
+TEST_F(ProvisioningTest, AMissingDataDirectoryGivesThePathAFailingOpenAndOneMessage)
+{
     const std::string missing = DataDir() + "\\does-not-exist";
     LogIn(missing);
     EXPECT_EQ(missing + "\\friend.mdb", PrepareFriendDB());
@@ -75,4 +80,4 @@ TEST_F(ProvisioningTest, AMissingDataDirectoryGivesThePathAFailingOpenAndOneMess
     EXPECT_EQ(1u, TakeSystemMessages().size()) << "said once, not again by the failing open";
 }
 
-} // namespace
+}  // namespace

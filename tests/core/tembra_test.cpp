@@ -9,7 +9,8 @@
 namespace {
 
 HistRecord Entry(const char* type, const char* group, const char* status, const char* a, const char* b,
-                 const char* content) {
+                 const char* content)
+{
     HistRecord r{};
     std::strcpy(r.owner, kTestIdentity);
     std::strcpy(r.type, type);
@@ -21,13 +22,15 @@ HistRecord Entry(const char* type, const char* group, const char* status, const 
     return r;
 }
 
-TEST(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries) {
+TEST(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries)
+{
     clearHistStore();
     HistRecord e1 = Entry("text", "2024-05", "unread", "100", kTestIdentity, "<BODY>Hi &amp; bye</BODY>");
     HistRecord e2 = Entry("text", "2024-06", "read", "101", kTestIdentity, "<TITLE>t</TITLE>");
     HistRecord e3 = Entry("tel", "2024-05", "", "102", kTestIdentity, "");
     HistRecord e4 = Entry("text", "2024-05", "sent", kTestIdentity, "103", "");
-    for (auto* e : {&e1, &e2, &e3, &e4}) ASSERT_GE(addOneHist(e), 0);
+    for (auto* e : {&e1, &e2, &e3, &e4})
+        ASSERT_GE(addOneHist(e), 0);
 
     ASSERT_EQ(2, getHistGroup(kTestIdentity, "text", nullptr));
     char names[2 * 50];
@@ -73,4 +76,4 @@ TEST(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries) {
     clearHistStore();
 }
 
-} // namespace
+}  // namespace

@@ -21,7 +21,8 @@ public:
     std::string m_userMirrun, m_name;
     int32_t m_fatherID = 0;
     std::string GetDefaultSQL() const override { return "[tab_group]"; }
-    void DoFieldExchange(CFieldExchange* fx) override {
+    void DoFieldExchange(CFieldExchange* fx) override
+    {
         RFX_Long(fx, "[ID]", m_ID);
         RFX_Text(fx, "[userMirrun]", m_userMirrun, 255);
         RFX_Text(fx, "[name]", m_name, 255);
@@ -36,14 +37,16 @@ public:
     int32_t m_ID = 0;
     std::string m_name, m_rem;
     std::string GetDefaultSQL() const override { return "[tab_list]"; }
-    void DoFieldExchange(CFieldExchange* fx) override {
+    void DoFieldExchange(CFieldExchange* fx) override
+    {
         RFX_Long(fx, "[ID]", m_ID);
         RFX_Text(fx, "[name]", m_name, 255);
         RFX_Text(fx, "[rem]", m_rem, 255);
     }
 };
 
-std::string Attributes(const std::string& dsn, const std::string& path) {
+std::string Attributes(const std::string& dsn, const std::string& path)
+{
     std::string a = "DSN=" + dsn;
     a += '\0';
     a += "DBQ=" + path;
@@ -52,15 +55,18 @@ std::string Attributes(const std::string& dsn, const std::string& path) {
     return a;
 }
 
-bool Configure(unsigned short request, const std::string& dsn, const std::string& path) {
+bool Configure(unsigned short request, const std::string& dsn, const std::string& path)
+{
     return odbc::SQLConfigDataSource(nullptr, request, odbc::kAccessDriver, Attributes(dsn, path).c_str());
 }
 
-void Register(const std::string& path, const std::string& dsn = "friend") {
+void Register(const std::string& path, const std::string& dsn = "friend")
+{
     ASSERT_TRUE(Configure(odbc::ODBC_ADD_SYS_DSN, dsn, path));
 }
 
-TEST(DataSources, AddingAnExistingNameRepointsIt) {
+TEST(DataSources, AddingAnExistingNameRepointsIt)
+{
     Register("/a/friend.mdb");
     Register("/b/friend.mdb", "FRIEND");
     odbc::DataSource source;
@@ -69,7 +75,8 @@ TEST(DataSources, AddingAnExistingNameRepointsIt) {
     EXPECT_EQ(odbc::kAccessDriver, source.driver);
 }
 
-TEST(DataSources, PathsLongerThanTheOldAttributeBufferAreKept) {
+TEST(DataSources, PathsLongerThanTheOldAttributeBufferAreKept)
+{
     std::string path = "/" + std::string(300, 'p') + "/friend.mdb";
     Register(path);
     odbc::DataSource source;
@@ -77,16 +84,18 @@ TEST(DataSources, PathsLongerThanTheOldAttributeBufferAreKept) {
     EXPECT_EQ(path, source.database);
 }
 
-TEST(DataSources, RefusesUnknownDriversMissingNamesAndNullAttributes) {
-    EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, "SQL Server",
-                                           Attributes("x", "/x").c_str()));
+TEST(DataSources, RefusesUnknownDriversMissingNamesAndNullAttributes)
+{
+    EXPECT_FALSE(
+        odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, "SQL Server", Attributes("x", "/x").c_str()));
     std::string noName = std::string("DBQ=/x") + '\0' + '\0';
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, noName.c_str()));
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, odbc::kAccessDriver, nullptr));
     EXPECT_FALSE(odbc::SQLConfigDataSource(nullptr, odbc::ODBC_ADD_SYS_DSN, nullptr, noName.c_str()));
 }
 
-TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync) {
+TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync)
+{
     ScratchDb scratch;
     // A file left in WAL mode (by another tool, say): the mode is stored in it.
     scratch.Exec("PRAGMA journal_mode=WAL");
@@ -106,7 +115,8 @@ TEST(Connection, TurnsAWriteAheadLogFileBackToARollbackJournalWithFullSync) {
     EXPECT_EQ("delete", scratch.Scalar("PRAGMA journal_mode"));
 }
 
-TEST(Connection, FailsWithAClearErrorForUnknownNamesAndMissingFiles) {
+TEST(Connection, FailsWithAClearErrorForUnknownNamesAndMissingFiles)
+{
     CDatabase db;
     try {
         db.OpenEx("DSN=nowhere;UID=admin;PWD=qmtz");
@@ -124,7 +134,8 @@ TEST(Connection, FailsWithAClearErrorForUnknownNamesAndMissingFiles) {
 
 class RecordsetTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Register(scratch.path());
         db.OpenEx("DSN=friend;UID=admin;PWD=qmtz", CDatabase::useCursorLib | CDatabase::noOdbcDialog);
     }
@@ -132,11 +143,12 @@ protected:
     CDatabase db;
 };
 
-TEST_F(RecordsetTest, AddNewStoresNumbersAlwaysAndLeavesUntouchedTextsWithoutValue) {
+TEST_F(RecordsetTest, AddNewStoresNumbersAlwaysAndLeavesUntouchedTextsWithoutValue)
+{
     RemarkSet rs(&db);
     rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
     rs.AddNew();
-    rs.m_ID = 0; // 0 is a real id and must be written
+    rs.m_ID = 0;  // 0 is a real id and must be written
     rs.m_name = "Ann";
     EXPECT_TRUE(rs.Update());
     rs.Close();
@@ -145,7 +157,8 @@ TEST_F(RecordsetTest, AddNewStoresNumbersAlwaysAndLeavesUntouchedTextsWithoutVal
     EXPECT_EQ("1", scratch.Scalar("select count(*) from tab_list where rem is null"));
 }
 
-TEST_F(RecordsetTest, EditWritesOnlyChangedFieldsSoUnboundLengthsSurvive) {
+TEST_F(RecordsetTest, EditWritesOnlyChangedFieldsSoUnboundLengthsSurvive)
+{
     std::string longRemark(400, 'r');
     scratch.Exec("insert into tab_list (ID, name, rem) values (4, 'Old', '" + longRemark + "')");
     RemarkSet rs(&db);
@@ -160,7 +173,8 @@ TEST_F(RecordsetTest, EditWritesOnlyChangedFieldsSoUnboundLengthsSurvive) {
     EXPECT_EQ(longRemark, scratch.Scalar("select rem from tab_list where ID=4"));
 }
 
-TEST_F(RecordsetTest, UpdateWithoutChangesReportsFalseAndWritesNothing) {
+TEST_F(RecordsetTest, UpdateWithoutChangesReportsFalseAndWritesNothing)
+{
     scratch.Exec("insert into tab_group values (1, 'me', 'G', -1)");
     GroupSet rs(&db);
     rs.Open(CRecordset::snapshot, "select * from tab_group where id=1 ");
@@ -170,7 +184,8 @@ TEST_F(RecordsetTest, UpdateWithoutChangesReportsFalseAndWritesNothing) {
     EXPECT_THROW(rs.Update(), CDBException) << "Update needs AddNew or Edit first";
 }
 
-TEST_F(RecordsetTest, AddNewOnAnUnreadSetLocksNothingForOtherConnections) {
+TEST_F(RecordsetTest, AddNewOnAnUnreadSetLocksNothingForOtherConnections)
+{
     GroupSet rs(&db);
     rs.Open(CRecordset::snapshot, nullptr);
     rs.AddNew();
@@ -180,4 +195,4 @@ TEST_F(RecordsetTest, AddNewOnAnUnreadSetLocksNothingForOtherConnections) {
     EXPECT_EQ("5", scratch.Scalar("select ID from tab_group"));
 }
 
-} // namespace
+}  // namespace

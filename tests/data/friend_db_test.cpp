@@ -18,47 +18,55 @@ namespace {
 constexpr char kMe[] = "8613800000001";
 
 // SQL adding one group or one contact row.
-std::string G(int id, const std::string& owner, const char* name, int father) {
+std::string G(int id, const std::string& owner, const char* name, int father)
+{
     return "insert into tab_group values (" + std::to_string(id) + ", '" + owner + "', '" + name + "', " +
            std::to_string(father) + ");";
 }
-std::string L(int id, int group, const std::string& number) {
+std::string L(int id, int group, const std::string& number)
+{
     return "insert into tab_list (ID, groupID, mirrun) values (" + std::to_string(id) + ", " + std::to_string(group) +
            ", '" + number + "');";
 }
 
 class FriendDbTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         cache = NewFriendCache();
         native_host::SetCache(cache);
         native_host::TakeBoxes();
         db.SetConnectInfo(scratch.path(), kFriendUser, kFriendPassword);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         native_host::SetCache(nullptr);
         FreeFriendCache(cache);
     }
-    void Load() {
+    void Load()
+    {
         ArrayRemoveAll(cache->groups);
         ArrayRemoveAll(cache->friends);
         ASSERT_EQ(1, db.LoadGroups(kMe, cache));
         ASSERT_EQ(1, db.LoadFriends(kMe, &cache->friends));
     }
-    static FriendGroup Group(int id, const char* name, int father) {
+    static FriendGroup Group(int id, const char* name, int father)
+    {
         FriendGroup g{};
         g.ID = id;
         CopyField(g.name, name);
         g.fatherID = father;
         return g;
     }
-    static FriendInfo Contact(const char* number, int group) {
+    static FriendInfo Contact(const char* number, int group)
+    {
         FriendInfo f{};
         CopyField(f.mirrun, number);
         f.groupID = group;
         return f;
     }
-    std::string Count(const char* table, const std::string& where = "1") {
+    std::string Count(const char* table, const std::string& where = "1")
+    {
         return scratch.Scalar(std::string("select count(*) from ") + table + " where " + where);
     }
 
@@ -67,7 +75,8 @@ protected:
     FriendCache* cache = nullptr;
 };
 
-TEST_F(FriendDbTest, NewGroupsTakeOneMoreThanTheHighestId) {
+TEST_F(FriendDbTest, NewGroupsTakeOneMoreThanTheHighestId)
+{
     FriendGroup g = Group(99, "First", -1);
     ASSERT_EQ(1, db.AddGroup(kMe, &g, 1));
     EXPECT_EQ(0, g.ID) << "an empty table starts at 0";
@@ -81,7 +90,8 @@ TEST_F(FriendDbTest, NewGroupsTakeOneMoreThanTheHighestId) {
     EXPECT_STREQ("Next", cache->groups.data[1].name);
 }
 
-TEST_F(FriendDbTest, NewContactsTakeTheLowestFreeId) {
+TEST_F(FriendDbTest, NewContactsTakeTheLowestFreeId)
+{
     struct Case {
         std::vector<int> existing;
         int expected;
@@ -89,14 +99,16 @@ TEST_F(FriendDbTest, NewContactsTakeTheLowestFreeId) {
     for (const auto& c : cases) {
         scratch.Exec("delete from tab_list");
         ArrayRemoveAll(cache->friends);
-        for (int id : c.existing) scratch.Exec(L(id, -10, "n" + std::to_string(id)));
+        for (int id : c.existing)
+            scratch.Exec(L(id, -10, "n" + std::to_string(id)));
         FriendInfo f = Contact("555", -10);
         ASSERT_EQ(1, db.AddFriendRec(kMe, &f, 1, 0, 0));
         EXPECT_EQ(c.expected, f.ID) << "expected " << c.expected;
     }
 }
 
-TEST_F(FriendDbTest, AddingACachedNumberStoresNothingAndReportsSuccess) {
+TEST_F(FriendDbTest, AddingACachedNumberStoresNothingAndReportsSuccess)
+{
     FriendInfo f = Contact("1000", -10);
     ASSERT_EQ(1, db.AddFriendRec(kMe, &f, 1, 1, 0));
     EXPECT_TRUE(native_host::TakeBoxes().empty());
@@ -123,10 +135,12 @@ TEST_F(FriendDbTest, AddingACachedNumberStoresNothingAndReportsSuccess) {
     EXPECT_EQ(4, cache->friends.count);
 }
 
-TEST_F(FriendDbTest, LoadingKeepsTheFirstOfDuplicateNumbersAndResetsPresence) {
-    scratch.Exec("insert into tab_list (ID, groupID, mirrun, nickname) values (0, -10, '777', 'first');"
-                 "insert into tab_list (ID, groupID, mirrun, nickname) values (1, -10, '777', 'second');"
-                 "insert into tab_list (ID, groupID, mirrun, nickname) values (2, -10, '778', 'other');");
+TEST_F(FriendDbTest, LoadingKeepsTheFirstOfDuplicateNumbersAndResetsPresence)
+{
+    scratch.Exec(
+        "insert into tab_list (ID, groupID, mirrun, nickname) values (0, -10, '777', 'first');"
+        "insert into tab_list (ID, groupID, mirrun, nickname) values (1, -10, '777', 'second');"
+        "insert into tab_list (ID, groupID, mirrun, nickname) values (2, -10, '778', 'other');");
     Load();
     ASSERT_EQ(2, cache->friends.count);
     EXPECT_STREQ("first", cache->friends.data[0].nickname);
@@ -137,15 +151,18 @@ TEST_F(FriendDbTest, LoadingKeepsTheFirstOfDuplicateNumbersAndResetsPresence) {
 }
 
 // More than 255 contacts load in ALoadedArrayMatchesOneBuiltRowByRow.
-TEST_F(FriendDbTest, LoadingReadsEveryGroupBeyondTheOld255Cap) {
+TEST_F(FriendDbTest, LoadingReadsEveryGroupBeyondTheOld255Cap)
+{
     std::string sql = "begin;";
-    for (int i = 0; i < 300; ++i) sql += G(i, "x", "g", -1);
+    for (int i = 0; i < 300; ++i)
+        sql += G(i, "x", "g", -1);
     scratch.Exec(sql + "commit;");
     Load();
     EXPECT_EQ(300, cache->groups.count);
 }
 
-TEST_F(FriendDbTest, LongTextsAreCutToTheirFieldsOnLoad) {
+TEST_F(FriendDbTest, LongTextsAreCutToTheirFieldsOnLoad)
+{
     scratch.Exec("insert into tab_list (ID, groupID, mirrun, name, interest) values (0, -10, '123456789012345678', '" +
                  std::string(40, 'n') + "', '" + std::string(300, 'i') + "')");
     Load();
@@ -156,7 +173,8 @@ TEST_F(FriendDbTest, LongTextsAreCutToTheirFieldsOnLoad) {
     EXPECT_EQ(std::string(254, 'i'), f.interest);
 }
 
-TEST_F(FriendDbTest, RewritingAContactKeepsItsRemarkAndReplacesTheCachedRecord) {
+TEST_F(FriendDbTest, RewritingAContactKeepsItsRemarkAndReplacesTheCachedRecord)
+{
     scratch.Exec("insert into tab_list (ID, groupID, mirrun, nickname, rem) values (0, -10, '42', 'old', 'keep me')");
     Load();
     FriendInfo f = cache->friends.data[0];
@@ -172,7 +190,8 @@ TEST_F(FriendDbTest, RewritingAContactKeepsItsRemarkAndReplacesTheCachedRecord) 
     EXPECT_EQ(0, db.ModifyFriend(kMe, &ghost));
 }
 
-TEST_F(FriendDbTest, DeletingAContactMovesTheLaterOnesUp) {
+TEST_F(FriendDbTest, DeletingAContactMovesTheLaterOnesUp)
+{
     for (const char* n : {"1", "2", "3"}) {
         FriendInfo f = Contact(n, -10);
         ASSERT_EQ(1, db.AddFriendRec(kMe, &f, 1, 0, 0));
@@ -190,7 +209,8 @@ TEST_F(FriendDbTest, DeletingAContactMovesTheLaterOnesUp) {
     EXPECT_EQ("2", Count("tab_list"));
 }
 
-TEST_F(FriendDbTest, ModifyGroupRefusesAGroupThatIsItsOwnParent) {
+TEST_F(FriendDbTest, ModifyGroupRefusesAGroupThatIsItsOwnParent)
+{
     FriendGroup g = Group(0, "Team", -1);
     ASSERT_EQ(1, db.AddGroup(kMe, &g, 1));
     FriendGroup self = g;
@@ -205,7 +225,8 @@ TEST_F(FriendDbTest, ModifyGroupRefusesAGroupThatIsItsOwnParent) {
     EXPECT_STREQ("Renamed", cache->groups.data[0].name);
 }
 
-TEST_F(FriendDbTest, DeleteGroupRowRefusesGroupsInUse) {
+TEST_F(FriendDbTest, DeleteGroupRowRefusesGroupsInUse)
+{
     scratch.Exec(G(0, kMe, "Parent", -1) + G(1, kMe, "Child", 0) + G(2, "someone else", "Foreign child", 3) +
                  G(3, kMe, "Holder", -1) + L(0, 1, "500"));
     Load();
@@ -223,7 +244,8 @@ TEST_F(FriendDbTest, DeleteGroupRowRefusesGroupsInUse) {
     EXPECT_EQ(-1, FindGroupById(cache, 3));
 }
 
-TEST_F(FriendDbTest, AQuoteInTheIdentityCannotWidenTheSubgroupQuery) {
+TEST_F(FriendDbTest, AQuoteInTheIdentityCannotWidenTheSubgroupQuery)
+{
     scratch.Exec(G(0, "a", "Lonely", -1) + G(1, "b", "Other owner", 0));
     Load();
     // Unescaped, "x' or '1'='1" would match the other owner's subgroup.
@@ -231,7 +253,8 @@ TEST_F(FriendDbTest, AQuoteInTheIdentityCannotWidenTheSubgroupQuery) {
     EXPECT_EQ("'it''s'", SqlTextLiteral("it's")) << "a quote is doubled, not dropped";
 }
 
-TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow) {
+TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow)
+{
     scratch.Exec(G(0, kMe, "Top", -1) + G(1, kMe, "Mid", 0) + G(2, kMe, "Leaf", 1) + G(3, kMe, "Elsewhere", -1) +
                  L(0, 2, "1") + L(1, 0, "2") + L(2, 3, "3"));
     Load();
@@ -249,7 +272,8 @@ TEST_F(FriendDbTest, DeleteGroupTreeRemovesEverythingBelow) {
     EXPECT_EQ(kGroupDeleteFailed, db.DeleteGroupTree(kMe, nullptr));
 }
 
-TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete) {
+TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete)
+{
     scratch.Exec(G(0, kMe, "G", -1) + L(0, 0, "1"));
     Load();
     scratch.Exec("alter table tab_list rename to tab_list_gone");
@@ -259,7 +283,8 @@ TEST_F(FriendDbTest, DeleteGroupTreeStopsAtAContactItCannotDelete) {
     EXPECT_EQ(1, cache->friends.count);
 }
 
-TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile) {
+TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile)
+{
     scratch.Exec(G(0, kMe, "A", 1) + G(1, kMe, "B", 0) + G(2, kMe, "Self", 2) + L(0, 1, "1"));
     Load();
     // The call returns; the contacts inside go, while each group of the
@@ -275,7 +300,8 @@ TEST_F(FriendDbTest, DeleteGroupTreeEndsOnACycleInAForeignFile) {
     EXPECT_EQ(3, cache->groups.count);
 }
 
-TEST_F(FriendDbTest, RemoveGroupDeletesTheRowAloneAndNeedsACache) {
+TEST_F(FriendDbTest, RemoveGroupDeletesTheRowAloneAndNeedsACache)
+{
     scratch.Exec(G(0, "x", "G", -1) + L(0, 0, "1"));
     Load();
     FriendGroup g = cache->groups.data[0];
@@ -289,13 +315,16 @@ TEST_F(FriendDbTest, RemoveGroupDeletesTheRowAloneAndNeedsACache) {
     EXPECT_EQ(0, db.RemoveGroup(nullptr));
 }
 
-TEST_F(FriendDbTest, CopyGroupTreeCopiesGroupsAndContactsUnderTheNewParent) {
+TEST_F(FriendDbTest, CopyGroupTreeCopiesGroupsAndContactsUnderTheNewParent)
+{
     FriendCache* source = NewFriendCache();
     FriendGroup groups[] = {Group(10, "Root", -1), Group(11, "Sub", 10), Group(12, "Unrelated", -1),
                             Group(13, "Loop", 13)};
-    for (const auto& g : groups) ArrayAdd(source->groups, g);
+    for (const auto& g : groups)
+        ArrayAdd(source->groups, g);
     FriendInfo contacts[] = {Contact("100", 10), Contact("101", 11), Contact("102", 12)};
-    for (const auto& f : contacts) ArrayAdd(source->friends, f);
+    for (const auto& f : contacts)
+        ArrayAdd(source->friends, f);
 
     EXPECT_EQ(-1, db.CopyGroupTree(kMe, source, 4, -1, 1, 0));
     EXPECT_EQ(-1, db.CopyGroupTree(kMe, source, -1, -1, 1, 0));
@@ -313,7 +342,8 @@ TEST_F(FriendDbTest, CopyGroupTreeCopiesGroupsAndContactsUnderTheNewParent) {
     FreeFriendCache(source);
 }
 
-TEST_F(FriendDbTest, CopyingAGroupIntoItselfFromTheLiveCacheEnds) {
+TEST_F(FriendDbTest, CopyingAGroupIntoItselfFromTheLiveCacheEnds)
+{
     FriendGroup top = Group(0, "Top", -1);
     ASSERT_EQ(1, db.AddGroup(kMe, &top, 1));
     FriendGroup sub = Group(0, "Sub", top.ID);
@@ -323,7 +353,8 @@ TEST_F(FriendDbTest, CopyingAGroupIntoItselfFromTheLiveCacheEnds) {
     EXPECT_EQ(4, cache->groups.count);
 }
 
-TEST_F(FriendDbTest, OperationsFailCleanlyWithoutADatabase) {
+TEST_F(FriendDbTest, OperationsFailCleanlyWithoutADatabase)
+{
     CFriendDB broken;
     broken.SetConnectInfo(scratch.dir() + "/absent.mdb", kFriendUser, kFriendPassword);
     FriendGroup g = Group(0, "G", -1);
@@ -339,7 +370,8 @@ TEST_F(FriendDbTest, OperationsFailCleanlyWithoutADatabase) {
     EXPECT_EQ(0, db.LoadGroups(nullptr, cache));
 }
 
-TEST_F(FriendDbTest, IsNewNumberWithoutACacheShowsNotInitialised) {
+TEST_F(FriendDbTest, IsNewNumberWithoutACacheShowsNotInitialised)
+{
     native_host::SetCache(nullptr);
     EXPECT_EQ(1, db.IsNewNumber("1", 1));
     auto boxes = native_host::TakeBoxes();
@@ -347,11 +379,13 @@ TEST_F(FriendDbTest, IsNewNumberWithoutACacheShowsNotInitialised) {
     EXPECT_EQ(IDS_NOT_INITIALISED, boxes[0].first);
 }
 
-TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow) {
+TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow)
+{
     std::string sql = "begin;";
-    for (int i = 0; i < 700; ++i) sql += L(i, -10, "n" + std::to_string(i % 650));
+    for (int i = 0; i < 700; ++i)
+        sql += L(i, -10, "n" + std::to_string(i % 650));
     scratch.Exec(sql + "commit;");
-    FriendInfo existing = Contact("n3", -10); // already in the array: every 'n3' row is dropped
+    FriendInfo existing = Contact("n3", -10);  // already in the array: every 'n3' row is dropped
     ArrayAdd(cache->friends, existing);
     ASSERT_EQ(1, db.LoadFriends(kMe, &cache->friends));
 
@@ -359,7 +393,8 @@ TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow) {
     InitFriendArray(expected);
     ArrayAdd(expected, existing);
     for (int i = 0; i < 650; ++i)
-        if (i != 3) ArrayAdd(expected, Contact(("n" + std::to_string(i)).c_str(), -10));
+        if (i != 3)
+            ArrayAdd(expected, Contact(("n" + std::to_string(i)).c_str(), -10));
     ASSERT_EQ(expected.count, cache->friends.count);
     EXPECT_EQ(expected.capacity, cache->friends.capacity);
     for (intptr_t i = 0; i < expected.count; ++i)
@@ -372,7 +407,8 @@ TEST_F(FriendDbTest, ALoadedArrayMatchesOneBuiltRowByRow) {
 
 // Moving the later elements up is checked on the cache in
 // DeletingAContactMovesTheLaterOnesUp.
-TEST(GrowableArray, RemovalRefusesBadIndexesAndABrokenArrayTakesNoElement) {
+TEST(GrowableArray, RemovalRefusesBadIndexesAndABrokenArrayTakesNoElement)
+{
     FriendGroupArray a;
     InitGroupArray(a);
     ArrayAdd(a, FriendGroup{});
@@ -382,11 +418,11 @@ TEST(GrowableArray, RemovalRefusesBadIndexesAndABrokenArrayTakesNoElement) {
     ArrayRemoveAll(a);
 
     FriendGroupArray broken{};
-    broken.count = 5; // no block for five elements
+    broken.count = 5;  // no block for five elements
     FriendGroup g{};
     EXPECT_EQ(-1, ArrayAdd(broken, g));
     ArrayRemoveAll(broken);
     EXPECT_EQ(0, broken.count);
 }
 
-} // namespace
+}  // namespace

@@ -18,7 +18,7 @@
 namespace {
 FriendCache* g_cache = nullptr;
 std::vector<std::pair<unsigned, unsigned>> g_boxes;
-} // namespace
+}  // namespace
 
 class BoxRecorder : public UserNoticeSink {
 public:
@@ -27,24 +27,37 @@ public:
 };
 BoxRecorder g_recorder;
 
-FriendCache* CurrentFriendCache() { return g_cache; }
+FriendCache* CurrentFriendCache()
+{
+    return g_cache;
+}
 
 namespace native_host {
-void SetCache(FriendCache* cache) { g_cache = cache; }
-std::vector<std::pair<unsigned, unsigned>> TakeBoxes() { return std::exchange(g_boxes, {}); }
-} // namespace native_host
+void SetCache(FriendCache* cache)
+{
+    g_cache = cache;
+}
+std::vector<std::pair<unsigned, unsigned>> TakeBoxes()
+{
+    return std::exchange(g_boxes, {});
+}
+}  // namespace native_host
 
-ScratchDb::ScratchDb() {
+ScratchDb::ScratchDb()
+{
 #if defined(_WIN32)
     // The Windows build of these tests (no mkdtemp there).
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     static int serial = 0;
-    m_dir = std::string(temp) + "pelmo-data-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
-    if (!::CreateDirectoryA(m_dir.c_str(), nullptr)) throw std::runtime_error("CreateDirectory");
+    m_dir =
+        std::string(temp) + "pelmo-data-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    if (!::CreateDirectoryA(m_dir.c_str(), nullptr))
+        throw std::runtime_error("CreateDirectory");
 #else
     char pattern[] = "/tmp/pelmo-data-XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("mkdtemp");
     m_dir = pattern;
 #endif
     m_path = m_dir + "/friend.mdb";
@@ -60,11 +73,19 @@ ScratchDb::ScratchDb() {
     sqlite3_close(db);
 }
 
-ScratchDb::~ScratchDb() { std::filesystem::remove_all(m_dir); }
-
-void ScratchDb::Exec(const std::string& sql) const {
-    const std::string error = testsql::Exec(m_path, sql);
-    if (!error.empty()) throw std::runtime_error(error + " in: " + sql);
+ScratchDb::~ScratchDb()
+{
+    std::filesystem::remove_all(m_dir);
 }
 
-std::string ScratchDb::Scalar(const std::string& sql) const { return testsql::Scalar(m_path, sql); }
+void ScratchDb::Exec(const std::string& sql) const
+{
+    const std::string error = testsql::Exec(m_path, sql);
+    if (!error.empty())
+        throw std::runtime_error(error + " in: " + sql);
+}
+
+std::string ScratchDb::Scalar(const std::string& sql) const
+{
+    return testsql::Scalar(m_path, sql);
+}

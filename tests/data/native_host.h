@@ -13,7 +13,7 @@ namespace native_host {
 void SetCache(FriendCache* cache);
 // (text id, caption id) of every box since the last call, oldest first.
 std::vector<std::pair<unsigned, unsigned>> TakeBoxes();
-} // namespace native_host
+}  // namespace native_host
 
 // A scratch directory with a friend.mdb made from the schema, removed at the
 // end of the test.

@@ -218,7 +218,7 @@ TEST(Reflection, ItemScrollAndDeleteMessagesGoToTheControlAndMenuItemsToTheMenuS
 
     // A menu item's draw message names no control: ours is drawn, foreign data is left alone.
     CountingItem item;
-    DRAWITEMSTRUCT draw{ODT_MENU, 0, 1, ODA_DRAWENTIRE, 0, nullptr, ::GetDC(parent.Handle()), RECT{0, 0, 10, 10},
+    DRAWITEMSTRUCT draw{ODT_MENU,       0, 1, ODA_DRAWENTIRE, 0, nullptr, ::GetDC(parent.Handle()), RECT{0, 0, 10, 10},
                         item.ItemData()};
     EXPECT_EQ(TRUE, ::SendMessageA(parent.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)));
     draw.itemData = 0x7FFF1234;  // would crash if dereferenced

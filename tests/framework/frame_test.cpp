@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr UINT kCmdShared = 40001;    // the focused pane's when it can, else the frame's
+constexpr UINT kCmdShared = 40001;  // the focused pane's when it can, else the frame's
 constexpr UINT kCmdFrameOnly = 40002;
 constexpr UINT kCmdNobody = 40003;
 
@@ -178,10 +178,10 @@ public:
             return false;
         CreateToolBar({{kCmdShared, STD_COPY}}, ThisModule());
         splitter.Create(m_hWnd);
-        tree.SubclassWindow(::CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, splitter, nullptr,
-                                              nullptr, nullptr));
-        edit.SubclassWindow(::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, splitter, nullptr,
-                                              nullptr, nullptr));
+        tree.SubclassWindow(::CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, splitter,
+                                              nullptr, nullptr, nullptr));
+        edit.SubclassWindow(
+            ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, splitter, nullptr, nullptr, nullptr));
         TVINSERTSTRUCTA insert{};
         insert.hParent = TVI_ROOT;
         insert.item.mask = TVIF_TEXT;
@@ -216,9 +216,9 @@ TEST(FrameLifetime, FrameWithMemberChildrenHearsNothingOnceItsDestructorStarts)
     for (const bool byOwner : {false, true}) {
         SCOPED_TRACE(byOwner ? "destroyed with its owner" : "destroyed by DestroyWindow");
         Lifetime life;
-        HWND owner = byOwner ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                                 nullptr)
-                             : nullptr;
+        HWND owner =
+            byOwner ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)
+                    : nullptr;
         auto* frame = new MemberFrame(life);
         ASSERT_TRUE(frame->Build(owner));
         HWND hwnd = *frame;

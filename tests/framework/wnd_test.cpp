@@ -117,8 +117,8 @@ TEST(WindowObject, CurrentMessageIsRestoredAfterANestedSend)
 TEST(Subclassing, OneObjectPerWindowAndNoneOnceTheObjectHasGone)
 {
     testui::TestParent parent;
-    HWND edit = ::CreateWindowExA(0, "EDIT", "text", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent.Handle(),
-                                  nullptr, nullptr, nullptr);
+    HWND edit = ::CreateWindowExA(0, "EDIT", "text", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent.Handle(), nullptr,
+                                  nullptr, nullptr);
     {
         CWnd control;
         ASSERT_TRUE(control.SubclassWindow(edit));
@@ -140,8 +140,8 @@ TEST(Subclassing, DestroyedControlDetachesItsObject)
 TEST(Reflection, NotificationsGoToTheSendingControlsObject)
 {
     testui::TestParent parent;
-    HWND child = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, parent.Handle(),
-                                   reinterpret_cast<HMENU>(5), nullptr, nullptr);
+    HWND child = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, parent.Handle(), reinterpret_cast<HMENU>(5),
+                                   nullptr, nullptr);
     NotifySink sink;
     ASSERT_TRUE(sink.SubclassWindow(child));
 

@@ -44,7 +44,8 @@ TEST(DialogChoosers, RepeatedGroupIdsListEachGroupOnceAndEnd)
     FriendCache cache = *book.Cache();
     cache.groups.data = extra;
     cache.groups.count = 2;
-    EXPECT_EQ((std::vector<std::string>{"r -1 -1", "甲 7 0", "乙 7 1"}), Describe(dialogs::GroupChooserItems(&cache, "r")));
+    EXPECT_EQ((std::vector<std::string>{"r -1 -1", "甲 7 0", "乙 7 1"}),
+              Describe(dialogs::GroupChooserItems(&cache, "r")));
     FriendGroup loop[] = {MakeGroup(8, "丙", 9), MakeGroup(9, "丁", 8)};
     cache.groups.data = loop;
     EXPECT_FALSE(dialogs::IsGroupUnder(&cache, 8, 99)) << "a loop in the cache must end";

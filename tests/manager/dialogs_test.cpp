@@ -127,8 +127,8 @@ TEST_F(GroupDialogTest, RefusalsShowTheirBoxesAndLeaveTheRecordAlone)
 {
     const std::string manager = ResourceText(IDS_MANAGER_CAPTION), other = ResourceText(IDS_MSG_CHOOSE_OTHER_PARENT);
     const struct {
-        int group;  // edited sample group, or -1 for a new one
-        int parent;  // chosen, or kNone
+        int group;         // edited sample group, or -1 for a new one
+        int parent;        // chosen, or kNone
         const char* name;  // typed, or null
         Texts texts;
         std::string caption;
@@ -417,17 +417,23 @@ TEST_F(GroupDialogTest, KeyboardAloneChoosesAParentNamesTheGroupAndConfirms)
     constexpr UINT kStep = 60;
     testui::StepRun steps({
         // From the name field, Shift+Tab reaches the chooser.
-        {150, [](HWND d) {
+        {150,
+         [](HWND d) {
              ::SetFocus(::GetDlgItem(d, IDC_GROUP_NAME));
              Keys({{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
          }},
-        {kStep, [](HWND) { Keys({{VK_MENU, true}, {VK_DOWN, true}, {VK_DOWN, false}, {VK_MENU, false}}); }},
-        {kStep, [&](HWND d) {
+        {kStep,
+         [](HWND) {
+             Keys({{VK_MENU, true}, {VK_DOWN, true}, {VK_DOWN, false}, {VK_MENU, false}});
+         }},
+        {kStep,
+         [&](HWND d) {
              dropped = ChooserOf(d, IDC_GROUP_PARENT)->IsDropped();
              Press(VK_DOWN);  // from the root to its first group
          }},
         {kStep, [](HWND) { Press(VK_RETURN); }},
-        {kStep, [](HWND) {
+        {kStep,
+         [](HWND) {
              Press(VK_TAB);  // on to the name
              for (char key : std::string("NEW"))
                  Press(key);

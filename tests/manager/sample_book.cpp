@@ -29,7 +29,7 @@ FriendInfo MakeContact(int id, const char* number, int group)
 
 SampleBook::SampleBook() : m_cache(NewFriendCache())
 {
-    const FriendGroup groups[] = {MakeGroup(0, "同事", -1),      MakeGroup(1, "市场部", 0), MakeGroup(2, "家人", -1),
+    const FriendGroup groups[] = {MakeGroup(0, "同事", -1),    MakeGroup(1, "市场部", 0), MakeGroup(2, "家人", -1),
                                   MakeGroup(3, "隐藏组", -10), MakeGroup(4, "华东区", 1), MakeGroup(5, "同学", -1)};
     for (const auto& g : groups)
         ArrayAdd(m_cache->groups, g);

@@ -13,9 +13,18 @@ using testui::ModalDriver;
 
 namespace {
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
-int Middle(const RECT& r) { return (r.left + r.right) / 2; }
+int Width(const RECT& r)
+{
+    return r.right - r.left;
+}
+int Height(const RECT& r)
+{
+    return r.bottom - r.top;
+}
+int Middle(const RECT& r)
+{
+    return (r.left + r.right) / 2;
+}
 
 // What one look at an open box saw.
 struct Seen {
@@ -49,8 +58,14 @@ Seen Look(HWND dialog)
     return s;
 }
 
-void Ok(HWND dialog) { testui::ClickButton(dialog, IDOK); }
-void Cancel(HWND dialog) { testui::ClickButton(dialog, IDCANCEL); }
+void Ok(HWND dialog)
+{
+    testui::ClickButton(dialog, IDOK);
+}
+void Cancel(HWND dialog)
+{
+    testui::ClickButton(dialog, IDCANCEL);
+}
 
 // Opens a box with `open`, looks at it, answers it with `answer` and returns
 // what `open` returned.
@@ -68,7 +83,8 @@ int Answer(Seen& seen, Open open, void (*answer)(HWND) = Ok)
 
 int Show(const std::string& text, unsigned style, Seen& seen, void (*answer)(HWND) = Ok, HWND owner = nullptr)
 {
-    return Answer(seen, [&] { return MessageBoxSkin(text.c_str(), "caption", style, owner); }, answer);
+    return Answer(
+        seen, [&] { return MessageBoxSkin(text.c_str(), "caption", style, owner); }, answer);
 }
 
 INT_PTR CALLBACK PlainProc(HWND, UINT, WPARAM, LPARAM)
@@ -79,8 +95,8 @@ INT_PTR CALLBACK PlainProc(HWND, UINT, WPARAM, LPARAM)
 // The template's own window size, before the box grows to its text.
 SIZE TemplateSize()
 {
-    HWND dialog = ::CreateDialogIndirectParamA(nullptr, static_cast<LPCDLGTEMPLATEA>(getGlobalRes(IDD_MESSAGEBOX_SKIN, 5)),
-                                               nullptr, PlainProc, 0);
+    HWND dialog = ::CreateDialogIndirectParamA(
+        nullptr, static_cast<LPCDLGTEMPLATEA>(getGlobalRes(IDD_MESSAGEBOX_SKIN, 5)), nullptr, PlainProc, 0);
     RECT window{};
     ::GetWindowRect(dialog, &window);
     ::DestroyWindow(dialog);
@@ -216,7 +232,8 @@ TEST(MessageBoxTexts, ErrorBoxAppendsTheCodeAndOwnCaptionsReplaceTheTemplates)
     EXPECT_EQ(testui::ResourceText(IDS_ERR_DELETE) + ":-1", s.message);
     EXPECT_EQ(testui::ResourceText(IDS_MANAGER_CAPTION), s.caption);
 
-    EXPECT_EQ(2, Answer(s, [] { return MessageBoxSkin2("text", "title", 2, nullptr, "Yes", "No"); }, Cancel));
+    EXPECT_EQ(2, Answer(
+                     s, [] { return MessageBoxSkin2("text", "title", 2, nullptr, "Yes", "No"); }, Cancel));
     EXPECT_EQ("Yes", s.okText);
     EXPECT_EQ("No", s.cancelText);
     EXPECT_EQ("title", s.caption);

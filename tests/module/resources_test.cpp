@@ -75,7 +75,7 @@ TEST(Regions, KnownRegionsDialTheirKnownPrefixes)
         const char* name;
         const char* prefix;
     } known[] = {{"中国大陆", "0086"}, {"中国台湾", "00886"}, {"中国香港", "00852"}, {"中国澳门", "00853"},
-                 {"新加坡", "0065"},   {"美国", "001"},      {"加拿大", "001"}};
+                 {"新加坡", "0065"},   {"美国", "001"},       {"加拿大", "001"}};
     for (const auto& k : known) {
         const RegionEntry* entry = getNumFromRegion(k.name);
         ASSERT_NE(nullptr, entry) << k.name;

@@ -20,15 +20,24 @@ std::string MessageName(UINT message)
         UINT id;
         const char* name;
     } names[] = {
-        {WM_CREATE, "WM_CREATE"},         {WM_DESTROY, "WM_DESTROY"},
-        {WM_NCDESTROY, "WM_NCDESTROY"},   {WM_MOVE, "WM_MOVE"},
-        {WM_SIZE, "WM_SIZE"},             {WM_SETTEXT, "WM_SETTEXT"},
-        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-        {WM_COMMAND, "WM_COMMAND"},       {WM_NOTIFY, "WM_NOTIFY"},
-        {WM_TIMER, "WM_TIMER"},           {WM_PAINT, "WM_PAINT"},
-        {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"}, {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
-        {WM_KEYDOWN, "WM_KEYDOWN"},       {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"},
-        {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"}, {WM_ACTIVATE, "WM_ACTIVATE"},
+        {WM_CREATE, "WM_CREATE"},
+        {WM_DESTROY, "WM_DESTROY"},
+        {WM_NCDESTROY, "WM_NCDESTROY"},
+        {WM_MOVE, "WM_MOVE"},
+        {WM_SIZE, "WM_SIZE"},
+        {WM_SETTEXT, "WM_SETTEXT"},
+        {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
+        {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
+        {WM_COMMAND, "WM_COMMAND"},
+        {WM_NOTIFY, "WM_NOTIFY"},
+        {WM_TIMER, "WM_TIMER"},
+        {WM_PAINT, "WM_PAINT"},
+        {WM_LBUTTONDOWN, "WM_LBUTTONDOWN"},
+        {WM_MOUSEMOVE, "WM_MOUSEMOVE"},
+        {WM_KEYDOWN, "WM_KEYDOWN"},
+        {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"},
+        {WM_MOUSEACTIVATE, "WM_MOUSEACTIVATE"},
+        {WM_ACTIVATE, "WM_ACTIVATE"},
     };
     for (const auto& n : names)
         if (n.id == message)

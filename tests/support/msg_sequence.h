@@ -44,8 +44,8 @@ std::string MessageName(UINT message);
 }  // namespace testmsg
 
 // Use as EXPECT_SEQUENCE(recorded, {{"hook B", WM_USER}, ...}, "context").
-#define EXPECT_SEQUENCE(actual, expected, context)                                   \
-    do {                                                                             \
-        const std::string report_ = ::testmsg::Compare((actual), expected);          \
-        EXPECT_TRUE(report_.empty()) << (context) << "\n" << report_;                \
+#define EXPECT_SEQUENCE(actual, expected, context)                          \
+    do {                                                                    \
+        const std::string report_ = ::testmsg::Compare((actual), expected); \
+        EXPECT_TRUE(report_.empty()) << (context) << "\n" << report_;       \
     } while (0)

@@ -213,7 +213,11 @@ bool TextRoom(HWND control, int& inset, UINT& flags)
     case BS_GROUPBOX:
         inset = 16;
         break;
-    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: case BS_3STATE:
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+    case BS_3STATE:
     case BS_AUTO3STATE:
         inset = ::GetSystemMetrics(SM_CXMENUCHECK) + 2;
         break;

@@ -42,16 +42,16 @@ void PressEscape(HWND dialog);
 void CloseBox(HWND dialog);
 
 // Input as a person gives it, through the system's input queue.
-void PointerTo(POINT screen);         // moves the pointer and pumps a little
-POINT Centre(HWND window);            // of the window, in screen coordinates
-void Click();                         // left button down and up where the pointer is
-void ClickOn(HWND window);            // at the window's centre, then pumps
+void PointerTo(POINT screen);                                     // moves the pointer and pumps a little
+POINT Centre(HWND window);                                        // of the window, in screen coordinates
+void Click();                                                     // left button down and up where the pointer is
+void ClickOn(HWND window);                                        // at the window's centre, then pumps
 void Keys(std::initializer_list<std::pair<WORD, bool>> strokes);  // (key, down)
 void Press(WORD key);
 
 std::string WindowText(HWND hwnd);
 std::string ResourceText(unsigned id);  // from grell.dll, "" when missing
-RECT ClientRectOf(HWND child);  // child rectangle in its parent's client coordinates
+RECT ClientRectOf(HWND child);          // child rectangle in its parent's client coordinates
 
 // What a person would notice wrong in a dialog: a visible control reaching
 // out of the client area, a label or button text cut off by its control,
