@@ -7,38 +7,6 @@
 
 #include <utility>
 
-// Owns one GDI object and deletes it when it goes.
-template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle h) : m_h(h) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(GdiObject&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other)
-            Reset(std::exchange(other.m_h, nullptr));
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    void Reset(Handle h = nullptr)
-    {
-        if (m_h)
-            ::DeleteObject(m_h);
-        m_h = h;
-    }
-    Handle Release() { return std::exchange(m_h, nullptr); }
-    Handle Get() const { return m_h; }
-    operator Handle() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    Handle m_h = nullptr;
-};
-
 // Owns a handle that `Free{}(handle)` releases when it goes.
 template <typename Handle, typename Free>
 class UniqueHandle {
@@ -70,6 +38,17 @@ public:
 private:
     Handle m_h = nullptr;
 };
+
+struct GdiObjectFree {
+    template <typename Handle>
+    void operator()(Handle h) const
+    {
+        ::DeleteObject(h);
+    }
+};
+// Owns one GDI object and deletes it when it goes.
+template <typename Handle>
+using GdiObject = UniqueHandle<Handle, GdiObjectFree>;
 
 struct MenuFree {
     void operator()(HMENU h) const { ::DestroyMenu(h); }
@@ -179,6 +158,17 @@ public:
 private:
     HDC m_dc;
 };
+
+// Draws `bitmap` at its own size with its top left at (x, y).
+inline void DrawBitmap(HDC dc, HBITMAP bitmap, int x, int y)
+{
+    BITMAP info{};
+    if (!bitmap || !::GetObjectA(bitmap, sizeof info, &info))
+        return;
+    MemoryDC source(dc);
+    SelectScope select(source, bitmap);
+    ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+}
 
 // Paints off screen: a memory DC with a bitmap the size of `area` (in the
 // target's coordinates, which it keeps), copied to the target in one piece.

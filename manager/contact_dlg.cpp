@@ -256,14 +256,7 @@ BOOL CContactDlg::OnEraseBackground(HDC dc)
 {
     CSkinDialog::OnEraseBackground(dc);
     // The header picture (edit mode only) sits on the face at its own size.
-    if (m_picture) {
-        BITMAP info{};
-        ::GetObjectA(m_picture, sizeof info, &info);
-        MemoryDC source(dc);
-        SelectScope select(source, m_picture);
-        ::BitBlt(dc, contactdlg::kPictureAt.x, contactdlg::kPictureAt.y, info.bmWidth, info.bmHeight, source, 0, 0,
-                 SRCCOPY);
-    }
+    DrawBitmap(dc, m_picture, contactdlg::kPictureAt.x, contactdlg::kPictureAt.y);
     return TRUE;
 }
 

@@ -152,13 +152,7 @@ void CMessageBoxSkinDlg::Layout()
 BOOL CMessageBoxSkinDlg::OnEraseBackground(HDC dc)
 {
     CSkinDialog::OnEraseBackground(dc);
-    if (m_picture) {
-        BITMAP info{};
-        ::GetObjectA(m_picture, sizeof info, &info);
-        MemoryDC source(dc);
-        SelectScope select(source, m_picture);
-        ::BitBlt(dc, msgbox::kPictureLeft, m_pictureTop, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-    }
+    DrawBitmap(dc, m_picture, msgbox::kPictureLeft, m_pictureTop);
     return TRUE;
 }
 
