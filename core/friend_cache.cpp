@@ -65,24 +65,21 @@ std::vector<intptr_t> ScanNumber(const FriendCache* cache, const char* number, b
     return found;
 }
 
-// The index's answer when it still fits the array, else the scan's.
-std::vector<intptr_t> Lookup(const FriendCache* cache, const char* number, bool firstOnly)
+// The first position of `number` by the index, -1 when it has none, or -2
+// when the index no longer matches the array and the scan must answer.
+intptr_t IndexedFirst(const FriendCache* cache, const char* number, intptr_t* howMany)
 {
-    if (!Usable(cache, number))
-        return {};
     if (!g_index.Fits(cache))
         g_index.Build(cache);
     auto it = g_index.where.find(number);
     if (it == g_index.where.end())
-        return {};
+        return -1;
     const intptr_t first = it->second.first;
-    const bool single = it->second.second == 1 || firstOnly;
-    if (single && first < cache->friends.count && SameNumber(cache->friends.data[first], number))
-        return {first};
-    if (!single)
-        return ScanNumber(cache, number, false);
+    *howMany = it->second.second;
+    if (first < cache->friends.count && SameNumber(cache->friends.data[first], number))
+        return first;
     g_index.Forget();
-    return ScanNumber(cache, number, firstOnly);
+    return -2;
 }
 
 }  // namespace
@@ -110,13 +107,27 @@ void FreeFriendCache(FriendCache* cache)
 
 intptr_t FindFriendByNumber(const FriendCache* cache, const char* number)
 {
-    std::vector<intptr_t> found = Lookup(cache, number, true);
+    if (!Usable(cache, number))
+        return -1;
+    intptr_t howMany = 0;
+    const intptr_t first = IndexedFirst(cache, number, &howMany);
+    if (first != -2)
+        return first;
+    std::vector<intptr_t> found = ScanNumber(cache, number, true);
     return found.empty() ? -1 : found.front();
 }
 
 std::vector<intptr_t> FindFriendsByNumber(const FriendCache* cache, const char* number)
 {
-    return Lookup(cache, number, false);
+    if (!Usable(cache, number))
+        return {};
+    intptr_t howMany = 0;
+    const intptr_t first = IndexedFirst(cache, number, &howMany);
+    if (first == -1)
+        return {};
+    if (first >= 0 && howMany == 1)
+        return {first};
+    return ScanNumber(cache, number, false);
 }
 
 intptr_t FindFriendById(const FriendCache* cache, int id)
