@@ -226,7 +226,9 @@ int PELMO_API initModelessDialog(void* dialog, int templateId, HWND parent);
 #define PELMO_MB_INFO       PELMO_MB_ONEBUTTON
 #define PELMO_MB_QUESTION   PELMO_MB_SKINCANCEL
 
-/* Results: 1 OK, 2 Cancel / Escape / close box, -1 no dialog template. */
+/* Results: 1 OK, 2 Cancel / Escape / close box, -1 no dialog template.
+   A parent that is not a live window (already destroyed) cannot own the box:
+   it then opens without an owner, so the user still sees the message. */
 int PELMO_API MessageBoxSkin(const char* text, const char* caption, unsigned int style, HWND parent);
 int PELMO_API MessageBoxSkin2(const char* text, const char* caption, unsigned int style, HWND parent,
                               const char* okCaption, const char* cancelCaption);
