@@ -37,7 +37,7 @@ RECT ClampSizing(RECT r, UINT edge, SIZE minimum)
 
 namespace {
 
-constexpr int kButtonIds[3] = {IDC_HIST_ADD, IDC_HIST_DELETE, IDC_HIST_CLOSE};
+constexpr int kButtonIds[4] = {IDC_HIST_ADD, IDC_HIST_DELETE, IDC_HIST_CLOSE, IDC_HIST_OPEN};
 constexpr COLORREF kImageTransparent = RGB(0, 0, 0);
 constexpr unsigned kQuestionStyle = 2;
 
@@ -70,6 +70,10 @@ CHistViewDlg::~CHistViewDlg()
 
 bool CHistViewDlg::Open()
 {
+    // The template's tree and list need their classes; a host may not have
+    // registered them.
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&classes);
     const void* dialogTemplate = getGlobalRes(IDD_HIST_VIEW, PELMO_RES_DIALOG);
     if (!dialogTemplate || !CreateIndirect(dialogTemplate, ::GetDesktopWindow()))
         return false;
@@ -136,8 +140,8 @@ void CHistViewDlg::PlaceControls()
                    histview::kWindowSize.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     Place(m_tree, histview::kTreeRect);
     Place(m_list, histview::kListRect);
-    for (int i = 0; i < 3; ++i) {
-        const POINT at = histview::kButtonAt[i];
+    for (int i = 0; i < 4; ++i) {
+        const POINT at = i < 3 ? histview::kButtonAt[i] : histview::kOpenAt;
         Place(GetDlgItem(kButtonIds[i]),
               RECT{at.x, at.y, at.x + histview::kButtonSize.cx, at.y + histview::kButtonSize.cy});
     }
@@ -145,8 +149,8 @@ void CHistViewDlg::PlaceControls()
 
 void CHistViewDlg::SetUpButtons()
 {
-    CSkinButton* images[3] = {&m_add, &m_delete, &m_close};
-    for (int i = 0; i < 3; ++i) {
+    CSkinButton* images[4] = {&m_add, &m_delete, &m_close, &m_open};
+    for (int i = 0; i < 4; ++i) {
         CSkinButton& b = *images[i];
         b.SubclassDlgItem(kButtonIds[i], m_hWnd);
         b.SetAlign(CSkinButton::kAlignOverlap);
@@ -156,8 +160,6 @@ void CHistViewDlg::SetUpButtons()
             b.SetColour(index, histview::kBand, false);
         b.SetTooltipFromCaption();
     }
-    m_open.SubclassDlgItem(IDC_HIST_OPEN, m_hWnd);
-    m_open.SetAlign(CSkinButton::kAlignOverlap);
 }
 
 void CHistViewDlg::FillTree()
@@ -371,11 +373,31 @@ LRESULT CHistViewDlg::OnNotify(NMHDR& header)
         OnTreeSelection(reinterpret_cast<NMTREEVIEWA&>(header).itemNew.lParam);
         return 0;
     }
+    if (header.hwndFrom == m_tree && header.code == NM_CUSTOMDRAW)
+        return OnTreeCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(header));
     if (header.hwndFrom == m_list && header.code == NM_DBLCLK) {
         OnOpen();
         return 0;
     }
     return CDialog::OnNotify(header);
+}
+
+// Without the focus the tree would show no selection at all on this
+// background: the chosen group keeps a light band.
+LRESULT CHistViewDlg::OnTreeCustomDraw(NMTVCUSTOMDRAW& draw)
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        if (::GetFocus() != m_tree &&
+            reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec) == TreeView_GetSelection(m_tree)) {
+            draw.clrTextBk = histview::kIdleSelection;
+            draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+        }
+        return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
 }
 
 void CHistViewDlg::PostNcDestroy()
@@ -396,11 +418,12 @@ void CHistViewDlg::RecordMargins()
     m_margins.listTop = list.top;
     m_margins.listRight = client.right - list.right;
     m_margins.listBottom = client.bottom - list.bottom;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const RECT b = ChildRect(m_hWnd, GetDlgItem(kButtonIds[i]));
         m_margins.buttonSize[i] = SIZE{b.right - b.left, b.bottom - b.top};
         m_margins.buttonRight[i] = client.right - b.right;
         m_margins.buttonBottom[i] = client.bottom - b.bottom;
+        m_margins.openLeft = b.left;  // the last one is Open
     }
     m_treeWidth = tree.right - tree.left;
 }
@@ -418,6 +441,9 @@ void CHistViewDlg::OnSize()
         const int right = c.right - m.buttonRight[i], bottom = c.bottom - m.buttonBottom[i];
         Place(GetDlgItem(kButtonIds[i]), RECT{right - m.buttonSize[i].cx, bottom - m.buttonSize[i].cy, right, bottom});
     }
+    const int openBottom = c.bottom - m.buttonBottom[3];
+    Place(GetDlgItem(IDC_HIST_OPEN),
+          RECT{m.openLeft, openBottom - m.buttonSize[3].cy, m.openLeft + m.buttonSize[3].cx, openBottom});
     Invalidate();
 }
 

@@ -9,6 +9,8 @@
 #include "history/hist_model.h"
 #include "skin_lib.h"
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,11 +23,14 @@ constexpr RECT kTreeRect{7, 8, 7 + 150, 8 + 292};
 constexpr RECT kListRect{166, 8, 166 + 345, 8 + 292};
 constexpr POINT kButtonAt[3] = {{200, 314}, {300, 314}, {400, 314}};  // add, delete, close
 constexpr SIZE kButtonSize{96, 26};
+// Open stands at the band's left, kept there on resize like the others.
+constexpr POINT kOpenAt{16, 314};
 constexpr SIZE kMinTrackSize{372, 238};
 constexpr COLORREF kControlBack = RGB(239, 242, 249);
 constexpr COLORREF kFace = RGB(230, 234, 245);
 constexpr COLORREF kBand = RGB(211, 217, 236);
 constexpr COLORREF kFrame = RGB(173, 181, 205);
+constexpr COLORREF kIdleSelection = RGB(200, 210, 236);  // the chosen group while the tree has no focus
 constexpr int kBandHeight = 40;
 constexpr int kFrameWidth = 5;
 constexpr DWORD kListExStyles = 0x30;  // header drag-and-drop, full-row select
@@ -64,8 +69,9 @@ private:
     struct Margins {
         int treeLeft = 0, treeTop = 0, treeToListGap = 0, treeBottom = 0;
         int listTop = 0, listRight = 0, listBottom = 0;
-        SIZE buttonSize[3]{};
-        int buttonRight[3]{}, buttonBottom[3]{};
+        SIZE buttonSize[4]{};  // add, delete, close, open
+        int buttonRight[4]{}, buttonBottom[4]{};
+        int openLeft = 0;
     };
 
     void PlaceControls();
@@ -83,6 +89,7 @@ private:
     void OnSizing(UINT edge, RECT& rect);
     void OnPaint();
     LRESULT OnControlColour(UINT msg, HDC dc);
+    LRESULT OnTreeCustomDraw(NMTVCUSTOMDRAW& draw);
 
     CSkinButton m_add, m_delete, m_open, m_close;
     Margins m_margins;
