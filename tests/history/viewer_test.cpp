@@ -1,7 +1,9 @@
 // The history viewer driven as a person would: choose in the tree, select
 // rows, press the buttons; then look at what the host received, what the
 // list shows and what the store holds.
+#include "controls/combo_tree.h"
 #include "core/resource_text.h"
+#include "core/session_state.h"
 #include "hist_fixture.h"
 #include "history/hist_view_dlg.h"
 #include "resources/resource_ids.h"
@@ -11,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -37,7 +40,9 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 // texts it showed.
 class BoxCatcher {
 public:
-    BoxCatcher(HWND viewer, int answer) : m_viewer(viewer), m_answer(answer)
+    using Action = std::function<void(HWND box)>;
+    BoxCatcher(HWND viewer, int answer, Action action = nullptr)
+        : m_viewer(viewer), m_answer(answer), m_action(std::move(action))
     {
         s_current = this;
         m_timer = ::SetTimer(nullptr, 0, 30, OnTimer);
@@ -60,11 +65,14 @@ private:
         for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
             all += testui::WindowText(c) + "|";
         self->texts.push_back(all);
+        if (self->m_action)
+            self->m_action(box);
         testui::ClickButton(box, self->m_answer);
     }
     static BoxCatcher* s_current;
     HWND m_viewer;
     int m_answer;
+    Action m_action;
     UINT_PTR m_timer = 0;
 };
 BoxCatcher* BoxCatcher::s_current = nullptr;
@@ -274,6 +282,76 @@ TEST_F(Viewer, AnEntryBetweenTheUserAndThemselvesOffersNothingToAdd)
     testui::Pump(80);
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_TRUE(g_received.empty());
+}
+
+// The contact dialog's group chooser, as a person picks a group.
+void ChooseGroup(HWND dialog, int value)
+{
+    auto* chooser = dynamic_cast<CComboTree*>(CWnd::FromHandle(::GetDlgItem(dialog, IDC_CONTACT_GROUP)));
+    ASSERT_NE(nullptr, chooser);
+    std::function<HTREEITEM(HTREEITEM)> find = [&](HTREEITEM item) -> HTREEITEM {
+        for (; item; item = chooser->Tree().GetNextSiblingItem(item)) {
+            if (chooser->Tree().GetItemData(item) == value)
+                return item;
+            if (HTREEITEM inner = find(chooser->Tree().GetChildItem(item)))
+                return inner;
+        }
+        return nullptr;
+    };
+    HTREEITEM item = find(chooser->Tree().GetChildItem(nullptr));
+    ASSERT_NE(nullptr, item);
+    chooser->DropDown();
+    chooser->Tree().SelectItem(item);
+    ::SendMessageA(chooser->Tree(), WM_KEYDOWN, VK_RETURN, 1);
+}
+
+TEST_F(Viewer, AddingGoesThroughTheContactDialogAndHandsTheHostTheNumberAndGroup)
+{
+    std::vector<FriendGroup> groups(1);
+    groups[0].ID = 5;
+    std::strcpy(groups[0].name, "同事");
+    groups[0].fatherID = -1;
+    std::vector<FriendInfo> friends(1);
+    friends[0].groupID = 5;
+    std::strcpy(friends[0].mirrun, "1390000111");
+    std::strcpy(friends[0].name, "老王");
+    FriendCache cache{};
+    cache.groups.data = groups.data();
+    cache.groups.count = cache.groups.capacity = 1;
+    cache.friends.data = friends.data();
+    cache.friends.count = cache.friends.capacity = 1;
+    HostConfig config{};
+    ASSERT_GE(getConfInfo(TEMBRA_CONF_KEY, &config), 0);
+    config.friendCache = &cache;
+    setConfInfo(TEMBRA_CONF_KEY, &config);
+    HistRecord e[] = {Entry("text", "g", "", "1390000111", kHistIdentity, ""),
+                      Entry("text", "g", "", kHistIdentity, "1390000222", "")};
+    ASSERT_EQ(2, addHistEntries(e, 2));
+    OpenViewer();
+    EXPECT_EQ("老王", Cell(1, 3)) << "a contact's number shows as the contact";
+
+    SelectRows({0});
+    {
+        BoxCatcher dialog(m_viewer, IDOK, [](HWND box) { ChooseGroup(box, 5); });
+        Click(IDC_HIST_ADD);
+        ASSERT_EQ(1u, dialog.texts.size());
+    }
+    ASSERT_EQ(1u, g_received.size());
+    EXPECT_EQ(WPARAM(PELMO_NOTICE_ADD_NUMBER), g_received[0].code);
+    EXPECT_STREQ("1390000222", g_received[0].bytes.c_str());
+    EXPECT_EQ(5, session::Current().targetGroup) << "addFriend files it where the dialog said";
+    session::Current().targetGroup = session::kNoTargetGroup;
+
+    SelectRows({1});
+    {
+        BoxCatcher boxes(m_viewer, IDOK);
+        Click(IDC_HIST_ADD);
+        ASSERT_EQ(1u, boxes.texts.size());
+        EXPECT_NE(std::string::npos, boxes.texts[0].find(resources::String(IDS_ERR_ALREADY_CONTACT)));
+    }
+    EXPECT_EQ(1u, g_received.size());
+    ::DestroyWindow(m_viewer);
+    clearConfInfo(TEMBRA_CONF_KEY);  // the cache lives on this stack
 }
 
 TEST_F(Viewer, ThreeHundredGroupsAllAppearAndTheLastOneLoads)
