@@ -6,6 +6,7 @@
 //   pelmo_demo.exe --shots <folder>   runs the scenario by itself and saves a
 //                                     screenshot (.bmp) of every window shown
 #include "host/address_book_demo.h"
+#include "host/history_demo.h"
 #include "host/host_window.h"
 #include "host/screenshot.h"
 #include "history_lib.h"
@@ -29,6 +30,7 @@ enum Command : UINT {
     kCmdLogIn,
     kCmdDialogs,
     kCmdExit,
+    kCmdHistory,
 };
 
 const char kMainClass[] = "PelmoDemoHost";
@@ -105,6 +107,7 @@ void ListRegions()
 void LogIn()
 {
     RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
+    SeedHistoryDemo(g_log);
 }
 
 // The group and contact dialogs live in a program of their own (they have no
@@ -133,6 +136,7 @@ HMENU BuildMenu()
     HMENU boxes = ::CreatePopupMenu();
     ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
     ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
+    ::AppendMenuA(boxes, MF_STRING, kCmdHistory, "历史记录(&H)...");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -169,6 +173,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdDialogs:
             StartDialogsDemo();
             return 0;
+        case kCmdHistory:
+            OpenHistoryViewer(g_log);
+            return 0;
         case kCmdExit:
             ::DestroyWindow(hwnd);
             return 0;
@@ -202,6 +209,7 @@ void RunScenario()
     ShowQuestionBox();
     ShowErrorBox();
     ListRegions();
+    RunHistoryScenario(g_shotDir, g_log);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 #include <stddef.h>
 
+#include "pelmo.h"
+
 #if defined(TEMBRA_BUILD)
 #define TEMBRA_API __declspec(dllexport) __cdecl
 #else
@@ -23,20 +25,7 @@ extern "C" {
 /* The configuration record's key in the history library. */
 #define TEMBRA_CONF_KEY "fax"
 
-/* One history entry as the library hands it out and takes it back. The
-   party and content texts belong to the library, together with the array. */
-typedef struct HistRecord {
-    char owner[15]; /* the user's own number */
-    char type[32];  /* "tel", "mail", "text", "multi" or "fax" */
-    char info[32];  /* passed on to the host when the entry is opened */
-    char detail[32];
-    char group[50];
-    char status[32];
-    char reserved[15]; /* the library's own: which stored entry this copy is */
-    char* partyA;
-    char* partyB;
-    char* content; /* XML text with elements such as BODY and TITLE */
-} HistRecord;
+/* HistRecord, the entry layout, is in pelmo.h with its offsets checked. */
 
 /* Copies the whole configuration record stored under `key` into `buffer`
    (sizeof(HostConfig) bytes). Negative until the host has stored it. */
@@ -48,8 +37,12 @@ int TEMBRA_API setConfInfo(const char* key, const void* buffer);
    into a 15-character buffer. Negative until the record is stored. */
 int TEMBRA_API getConfInfoMirrun(const char* key, char* buffer);
 
-/* Number of history groups of entries of `type` owned by `identity`; with
-   a buffer, writes that many 50-byte group names into it. */
+/* Number of history groups of entries of `type` owned by `identity`, in the
+   order of their oldest entry; with a buffer, writes that many 50-byte group
+   names into it (a name that fills its 50 bytes has no terminator), but
+   never more than the last call without a buffer reported for the same
+   identity and type, so a buffer sized from that count cannot overflow when
+   entries arrive in between. */
 int TEMBRA_API getHistGroup(const char* identity, const char* type, char* buffer);
 /* Entries matching the query's owner, type and group, oldest first. The
    array (null when *count is 0) is released with releaseItemBuf. */
@@ -65,30 +58,29 @@ int TEMBRA_API delOneHist(HistRecord* item);
 char* TEMBRA_API getXMLTextInfo(const char* content, const char* element, int decode);
 void TEMBRA_API releaseCharBuf(char* text);
 
+/* The store is an SQLite file, history.db, in the data directory that the
+   configuration record names (HostConfig.dataDir); without a record, or
+   with a file that is not a history store, every call above finds nothing
+   and getHistError says why. Such a file is never written to. */
+
 /* Stand-in only: fill and reset the store and the record (demo host, tests). */
-/* Stores a copy of `entry` and its texts; returns the new entry's id (>= 0). */
+/* Stores a copy of `entry` and its texts (null texts as empty); returns the
+   new entry's id (>= 0), negative on failure. */
 int TEMBRA_API addOneHist(const HistRecord* entry);
+/* Stores `count` entries in one transaction (all or none); returns how many. */
+int TEMBRA_API addHistEntries(const HistRecord* entries, int count);
+/* Deletes every entry of the current store. */
 void TEMBRA_API clearHistStore(void);
+/* Closes the store file, as unloading does; the next call opens it again. */
+void TEMBRA_API closeHistStore(void);
+/* Why the last history call found nothing ("" when it did not fail). */
+const char* TEMBRA_API getHistError(void);
 /* Forgets the record stored under `key`: getConfInfo fails again. */
 int TEMBRA_API clearConfInfo(const char* key);
 
 #ifdef __cplusplus
 } /* extern "C" */
 
-#if defined(_WIN64)
-static_assert(offsetof(HistRecord, partyA) == 208 && offsetof(HistRecord, partyB) == 216 &&
-                  offsetof(HistRecord, content) == 224 && sizeof(HistRecord) == 232,
-              "HistRecord x64");
-#else
-static_assert(offsetof(HistRecord, reserved) == 193 && offsetof(HistRecord, partyA) == 208 &&
-                  offsetof(HistRecord, partyB) == 212 && offsetof(HistRecord, content) == 216 &&
-                  sizeof(HistRecord) == 220,
-              "HistRecord i686");
-#endif
-static_assert(offsetof(HistRecord, type) == 15 && offsetof(HistRecord, info) == 47 &&
-                  offsetof(HistRecord, detail) == 79 && offsetof(HistRecord, group) == 111 &&
-                  offsetof(HistRecord, status) == 161,
-              "HistRecord texts");
 #endif
 
 #endif /* PELMO_HISTORY_LIB_H */

@@ -362,4 +362,81 @@ PELMO_ASSERT_SIZE(HostConfig, 6488);
 static_assert(sizeof(FriendInfoArray) == sizeof(FriendGroupArray), "both arrays share one layout");
 #endif
 
+/* ---- History viewer ------------------------------------------------------ */
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* One history entry as the history library (tembra.dll) hands it out and
+   takes it back. The party and content texts belong to the library,
+   together with the array; 220 bytes for the 32-bit host. */
+typedef struct HistRecord {
+    char owner[15]; /* the user's own number */
+    char type[32];  /* "tel", "mail", "text", "multi" or "fax" */
+    char info[32];  /* passed on to the host when the entry is opened */
+    char detail[32];
+    char group[50];
+    char status[32];
+    char reserved[15]; /* the library's own: which stored entry this copy is */
+    char* partyA;
+    char* partyB;
+    char* content; /* XML text with elements such as BODY and TITLE */
+} HistRecord;
+
+/* What the viewer hands the host when the user opens an entry (lParam of
+   notifyMessage with wParam 20..24 or 256). Each text is cut to its field
+   and has no terminator when it fills it; the block is followed by one more
+   zero byte, so even a full content field ends. */
+typedef struct HistEntryNotice {
+    char owner[15];
+    char type[32];
+    char info[32];
+    char partyA[500];
+    char partyB[500];
+    char detail[32];
+    char group[50];
+    char status[32]; /* after the entry has been marked read */
+    char content[5000];
+} HistEntryNotice;
+
+#if defined(_WIN32)
+/* Opens a further history viewer (a top-level window that deletes itself
+   when closed). The notice of an opened entry is sent, not posted: the
+   block is valid while the host handles the message and until the viewer's
+   next open or its end. Returns the window handle, 0 on failure. */
+INT_PTR PELMO_API viewHistList(void);
+#endif
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+PELMO_ASSERT_OFFSET(HistRecord, owner, 0);
+PELMO_ASSERT_OFFSET(HistRecord, type, 15);
+PELMO_ASSERT_OFFSET(HistRecord, info, 47);
+PELMO_ASSERT_OFFSET(HistRecord, detail, 79);
+PELMO_ASSERT_OFFSET(HistRecord, group, 111);
+PELMO_ASSERT_OFFSET(HistRecord, status, 161);
+PELMO_ASSERT_OFFSET(HistRecord, reserved, 193);
+PELMO_ASSERT_OFFSET(HistRecord, partyA, 208);
+#if defined(_WIN32) && !defined(_WIN64)
+PELMO_ASSERT_OFFSET(HistRecord, partyB, 212);
+PELMO_ASSERT_OFFSET(HistRecord, content, 216);
+PELMO_ASSERT_SIZE(HistRecord, 220);
+#else
+PELMO_ASSERT_OFFSET(HistRecord, partyB, 216);
+PELMO_ASSERT_OFFSET(HistRecord, content, 224);
+PELMO_ASSERT_SIZE(HistRecord, 232);
+#endif
+PELMO_ASSERT_OFFSET(HistEntryNotice, owner, 0);
+PELMO_ASSERT_OFFSET(HistEntryNotice, type, 15);
+PELMO_ASSERT_OFFSET(HistEntryNotice, info, 47);
+PELMO_ASSERT_OFFSET(HistEntryNotice, partyA, 79);
+PELMO_ASSERT_OFFSET(HistEntryNotice, partyB, 579);
+PELMO_ASSERT_OFFSET(HistEntryNotice, detail, 1079);
+PELMO_ASSERT_OFFSET(HistEntryNotice, group, 1111);
+PELMO_ASSERT_OFFSET(HistEntryNotice, status, 1161);
+PELMO_ASSERT_OFFSET(HistEntryNotice, content, 1193);
+PELMO_ASSERT_SIZE(HistEntryNotice, 6193);
+#endif
+
 #endif /* PELMO_H */

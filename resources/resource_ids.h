@@ -64,4 +64,13 @@
 #define IDC_CONTACT_ADDRESS_LABEL  1065
 #define IDC_CONTACT_INTEREST_LABEL 1066
 
+/* History viewer */
+#define IDD_HIST_VIEW   7000
+#define IDC_HIST_TREE   1034
+#define IDC_HIST_LIST   1037
+#define IDC_HIST_ADD    1049
+#define IDC_HIST_DELETE 7033
+#define IDC_HIST_OPEN   1036
+#define IDC_HIST_CLOSE  7034
+
 #endif

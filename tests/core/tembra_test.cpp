@@ -22,8 +22,12 @@ HistRecord Entry(const char* type, const char* group, const char* status, const 
     return r;
 }
 
-TEST(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries)
+// The store is a file in the logged-in user's data directory.
+using HistoryLibrary = CoreHostTest;
+
+TEST_F(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries)
 {
+    LogIn();
     clearHistStore();
     HistRecord e1 = Entry("text", "2024-05", "unread", "100", kTestIdentity, "<BODY>Hi &amp; bye</BODY>");
     HistRecord e2 = Entry("text", "2024-06", "read", "101", kTestIdentity, "<TITLE>t</TITLE>");
@@ -74,6 +78,7 @@ TEST(HistoryLibrary, StoresGroupsQueriesUpdatesAndDeletesEntries)
     EXPECT_EQ(0, count);
     EXPECT_EQ(nullptr, getHistItem(nullptr, &count));
     clearHistStore();
+    closeHistStore();  // the scratch folder goes with the test
 }
 
 }  // namespace
