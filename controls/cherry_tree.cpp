@@ -2,10 +2,10 @@
 #include "controls/popup_text.h"
 #include "core/text.h"
 
-#include <windowsx.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -40,6 +40,14 @@ void Join(RECT& into, const RECT& r)
         into = r;
     else
         ::UnionRect(&into, &into, &r);
+}
+
+// TVM_GETITEMRECT takes the item in the rectangle it fills.
+RECT ItemRectRequest(HTREEITEM item)
+{
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);
+    return r;
 }
 
 LPARAM PointParam(POINT pt)
@@ -289,8 +297,7 @@ void CCherryTree::RepaintItem(HTREEITEM item) const
 {
     if (m_bulk || !m_hWnd || !item)
         return;
-    RECT row{};
-    *reinterpret_cast<HTREEITEM*>(&row) = item;
+    RECT row = ItemRectRequest(item);
     if (::SendMessageA(m_hWnd, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
         ::InvalidateRect(m_hWnd, &row, FALSE);
 }
@@ -657,8 +664,7 @@ void CCherryTree::PaintVisibleRows(HDC dc)
     const int count = static_cast<int>(SendMessage(TVM_GETVISIBLECOUNT)) + 1;
     HTREEITEM item = Next(nullptr, TVGN_FIRSTVISIBLE);
     for (int i = 0; item && i < count; ++i, item = Next(item, TVGN_NEXTVISIBLE)) {
-        RECT row{};
-        *reinterpret_cast<HTREEITEM*>(&row) = item;
+        RECT row = ItemRectRequest(item);
         if (SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
             PaintItem(dc, item, RECT{0, row.top, client.right, row.bottom});
     }
@@ -1093,7 +1099,7 @@ void CCherryTree::RubberBand(POINT pt, bool left, UINT keys)
         else if (at.y >= client.bottom)
             SendMessage(WM_VSCROLL, SB_LINEDOWN);
         const int top = pt.y - (::GetScrollPos(m_hWnd, SB_VERT) - startScroll) * height;
-        RECT band{std::min(pt.x, at.x), std::min(top, at.y), std::max(pt.x, at.x) + 1, std::max(top, at.y) + 1};
+        RECT band{std::min<LONG>(pt.x, at.x), std::min<LONG>(top, at.y), std::max<LONG>(pt.x, at.x) + 1, std::max<LONG>(top, at.y) + 1};
         eraseBand();
         drawn = false;
         BandSelect(band, m_remembered, ctrl, shift);
@@ -1169,7 +1175,6 @@ HIMAGELIST CCherryTree::MakeDragImage(HTREEITEM item)
 {
     const int height = std::max(1, static_cast<int>(SendMessage(TVM_GETITEMHEIGHT)));
     const CherryItemLayout* layout = FindLayout(item);
-    const CherryItemLayout saved = layout ? *layout : CherryItemLayout{};
     const int width = layout && layout->label.right > 0 ? layout->label.right : kLabelRoom;
     ClientDC screen(m_hWnd);
     Bitmap bitmap(::CreateCompatibleBitmap(screen, width, height));
