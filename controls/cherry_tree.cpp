@@ -2,7 +2,6 @@
 #include "controls/popup_text.h"
 #include "core/text.h"
 
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -784,8 +783,8 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
         for (const auto& image : attr->rightImages) {
             const SIZE size = image->GetSize();
             image->Draw(dc, x + kRightImageShift, row.top);
-            Join(layout.rightImages, RECT{x + kRightImageShift, row.top, x + kRightImageShift + size.cx,
-                                          row.top + size.cy});
+            Join(layout.rightImages,
+                 RECT{x + kRightImageShift, row.top, x + kRightImageShift + size.cx, row.top + size.cy});
             x += size.cx + kGap + kRightImageShift;
         }
     }
@@ -1099,7 +1098,8 @@ void CCherryTree::RubberBand(POINT pt, bool left, UINT keys)
         else if (at.y >= client.bottom)
             SendMessage(WM_VSCROLL, SB_LINEDOWN);
         const int top = pt.y - (::GetScrollPos(m_hWnd, SB_VERT) - startScroll) * height;
-        RECT band{std::min<LONG>(pt.x, at.x), std::min<LONG>(top, at.y), std::max<LONG>(pt.x, at.x) + 1, std::max<LONG>(top, at.y) + 1};
+        RECT band{std::min<LONG>(pt.x, at.x), std::min<LONG>(top, at.y), std::max<LONG>(pt.x, at.x) + 1,
+                  std::max<LONG>(top, at.y) + 1};
         eraseBand();
         drawn = false;
         BandSelect(band, m_remembered, ctrl, shift);
@@ -1481,7 +1481,9 @@ LRESULT CCherryTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         return Default();
     }
     case TVM_EXPAND:
-        if ((wp & 0x3) == TVE_COLLAPSE || ((wp & 0x3) == TVE_TOGGLE && (::SendMessageA(m_hWnd, TVM_GETITEMSTATE, lp, TVIS_EXPANDED) & TVIS_EXPANDED))) {
+        if ((wp & 0x3) == TVE_COLLAPSE ||
+            ((wp & 0x3) == TVE_TOGGLE &&
+             (::SendMessageA(m_hWnd, TVM_GETITEMSTATE, lp, TVIS_EXPANDED) & TVIS_EXPANDED))) {
             NMTREEVIEWA info{};
             info.action = TVE_COLLAPSE;
             info.itemNew.hItem = reinterpret_cast<HTREEITEM>(lp);

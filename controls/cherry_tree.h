@@ -228,8 +228,8 @@ private:
     bool m_loopRunning = false;
     bool m_loopAborted = false;
     DragState m_drag;
-    std::unordered_set<HTREEITEM> m_remembered;  // the band's items selected before it began
+    std::unordered_set<HTREEITEM> m_remembered;     // the band's items selected before it began
     std::unordered_map<HTREEITEM, LPARAM> m_items;  // every item and its data, kept as they are inserted
-    int m_bulk = 0;  // inside a bulk change: one repaint at its end instead of one per item
+    int m_bulk = 0;         // inside a bulk change: one repaint at its end instead of one per item
     int m_customDrawn = 0;  // rows the native paint handed to us in this paint
 };

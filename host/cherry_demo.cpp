@@ -128,8 +128,10 @@ int ShootCherryTree(const std::string& folder, FILE* log)
         bool online;
         const char* tip;
     };
-    const Contact friends[] = {{"张伟", true, "北京 · 视频通话中"}, {"李娜", true, "上海"},
-                               {"王芳 (公司同事，市场部经理)", false, "最后上线：昨天"}, {"刘洋", false, ""},
+    const Contact friends[] = {{"张伟", true, "北京 · 视频通话中"},
+                               {"李娜", true, "上海"},
+                               {"王芳 (公司同事，市场部经理)", false, "最后上线：昨天"},
+                               {"刘洋", false, ""},
                                {"陈静", true, "广州"}};
     const Contact colleagues[] = {{"赵磊", true, "深圳研发中心"}, {"孙丽", false, ""}, {"周杰", true, ""}};
     HTREEITEM service = tree.InsertItemShort("客服中心", TVI_ROOT);

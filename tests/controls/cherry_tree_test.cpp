@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using testmsg::Entry;
@@ -49,6 +51,43 @@ void Mouse(DWORD flags)
     ::SendInput(1, &in, sizeof in);
 }
 
+// Steps of input played from a thread timer, so they also run inside the
+// control's own press and band loops; returns when all have run.
+struct Step {
+    DWORD afterMs;
+    std::function<void()> act;
+};
+std::vector<Step> g_steps;
+size_t g_next = 0;
+DWORD g_due = 0;
+bool g_busy = false;
+void CALLBACK PlayTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_busy || g_next >= g_steps.size() || static_cast<int>(::GetTickCount() - g_due) < 0)
+        return;
+    g_busy = true;
+    g_steps[g_next++].act();
+    if (g_next < g_steps.size())
+        g_due = ::GetTickCount() + g_steps[g_next].afterMs;
+    g_busy = false;
+}
+void Play(std::vector<Step> steps)
+{
+    g_steps = std::move(steps);
+    g_next = 0;
+    g_due = ::GetTickCount() + (g_steps.empty() ? 0 : g_steps[0].afterMs);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, PlayTick);
+    const DWORD limit = ::GetTickCount() + 5000;
+    while (g_next < g_steps.size() && static_cast<int>(limit - ::GetTickCount()) > 0)
+        testui::Pump(10);
+    ::KillTimer(nullptr, timer);
+    testui::Pump(30);
+}
+void At(POINT pt)
+{
+    ::SetCursorPos(pt.x, pt.y);
+}
+
 HBITMAP SolidBitmap(COLORREF colour, int size)
 {
     HDC screen = ::GetDC(nullptr);
@@ -69,9 +108,9 @@ class CherryTreeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS |
-                                    TVS_FULLROWSELECT,
-                                RECT{0, 0, 300, 250}, parent.Handle(), 77));
+        ASSERT_TRUE(
+            tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS | TVS_FULLROWSELECT,
+                        RECT{0, 0, 300, 250}, parent.Handle(), 77));
         tree.SetItemFonts(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
         Populate();
         ::SetForegroundWindow(parent.Handle());
@@ -125,13 +164,15 @@ protected:
     // Presses on `from`, waits past the drag delay, moves to `to` in steps.
     void DragTo(HTREEITEM from, POINT to, DWORD waitMs = 120)
     {
-        testui::PointerTo(On(from));
-        Mouse(MOUSEEVENTF_LEFTDOWN);
-        testui::Pump(waitMs);
-        POINT at = On(from);
+        const POINT at = On(from);
+        testui::PointerTo(at);
+        std::vector<Step> steps{{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }}};
         for (int i = 1; i <= 4; ++i)
-            testui::PointerTo(POINT{at.x + (to.x - at.x) * i / 4, at.y + (to.y - at.y) * i / 4});
-        testui::Pump(60);
+            steps.push_back({i == 1 ? waitMs : 20, [=] {
+                                 At(POINT{at.x + (to.x - at.x) * i / 4, at.y + (to.y - at.y) * i / 4});
+                             }});
+        steps.push_back({60, [] {}});
+        Play(steps);
     }
     std::vector<Entry> Sel(UINT code, LPARAM data, bool selected)
     {
@@ -148,9 +189,9 @@ protected:
 TEST(CherryTreeText, ShortTextsKeepWholeCharacters)
 {
     EXPECT_EQ(CherryShortText("abcdefghijklmnopq", true), "abcdefghijklmn...");  // 17 bytes, top level
-    EXPECT_EQ(CherryShortText("abcdefghijklmno", false), "abcdefghijkl...");    // 15 bytes, child
-    EXPECT_EQ(CherryShortText("abcdefghijklmn", false), "abcdefghijklmn");      // 14 bytes stay
-    EXPECT_EQ(CherryShortText("abcdefghijklmnop", true), "abcdefghijklmnop");   // 16 bytes stay
+    EXPECT_EQ(CherryShortText("abcdefghijklmno", false), "abcdefghijkl...");     // 15 bytes, child
+    EXPECT_EQ(CherryShortText("abcdefghijklmn", false), "abcdefghijklmn");       // 14 bytes stay
+    EXPECT_EQ(CherryShortText("abcdefghijklmnop", true), "abcdefghijklmnop");    // 16 bytes stay
     // 1 + 7 double-byte characters: byte 12 would split the sixth one.
     EXPECT_EQ(CherryShortText("a张三李四王五赵", false), "a张三李四王...");
 }
@@ -227,36 +268,22 @@ TEST_F(CherryTreeTest, PressOnSelectedItemKeepsOthersUntilRelease)
     ClickWith(a);
     ClickWith(c, VK_CONTROL);
     testui::PointerTo(On(a));
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    testui::Pump(40);
-    EXPECT_TRUE(tree.IsSelected(a));
-    EXPECT_TRUE(tree.IsSelected(c)) << "the press alone must not narrow the selection";
-    Mouse(MOUSEEVENTF_LEFTUP);
-    testui::Pump(40);
+    Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {60,
+           [this] {
+               EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
+               EXPECT_TRUE(tree.IsSelected(a));
+               EXPECT_TRUE(tree.IsSelected(c)) << "the press alone must not narrow the selection";
+               Mouse(MOUSEEVENTF_LEFTUP);
+           }},
+          {40, [] {}}});
     EXPECT_TRUE(tree.IsSelected(a));
     EXPECT_FALSE(tree.IsSelected(c));
 }
 
 TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
 {
-    // Too quick: press, move and release in one go.
-    testui::PointerTo(On(a));
-    const POINT target = On(e);
-    INPUT quick[3] = {};
-    for (auto& in : quick)
-        in.type = INPUT_MOUSE;
-    quick[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    quick[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    quick[1].mi.dx = target.x * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
-    quick[1].mi.dy = target.y * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
-    quick[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(3, quick, sizeof(INPUT));
-    testui::Pump(100);
-    EXPECT_FALSE(tree.IsDragging());
-    EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a drag within 50 ms must not start";
-
     // Onto Eve: the drop targets her group.
-    parent.seq.Clear();
     DragTo(a, On(e));
     EXPECT_TRUE(tree.IsDragging());
     EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
@@ -278,6 +305,24 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty());
+
+    // Too quick: press, move and release in one go.
+    testui::PointerTo(On(a));
+    const POINT target = On(e);
+    INPUT quick[3] = {};
+    for (auto& in : quick)
+        in.type = INPUT_MOUSE;
+    quick[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    quick[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    quick[1].mi.dx = target.x * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
+    quick[1].mi.dy = target.y * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
+    quick[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(3, quick, sizeof(INPUT));
+    testui::Pump(100);
+    EXPECT_FALSE(tree.IsDragging());
+    Mouse(MOUSEEVENTF_LEFTUP);
+    testui::Pump(30);
+    EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a drag within 50 ms must not start";
 
     // The service group's contacts do not drag at all, whatever the caret was.
     ClickWith(a);
@@ -306,14 +351,15 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
     POINT empty{client.right - 10, 5};
     ::ClientToScreen(tree, &empty);
     testui::PointerTo(empty);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    testui::Pump(30);
-    testui::PointerTo(POINT{empty.x - 30, empty.y + 60});
-    testui::Press(VK_ESCAPE);
-    testui::Pump(40);
-    EXPECT_EQ(::GetCapture(), nullptr);
-    Mouse(MOUSEEVENTF_LEFTUP);
-    testui::Pump(40);
+    Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {40,
+           [=] {
+               At(POINT{empty.x - 30, empty.y + 60});
+           }},
+          {80, [] { testui::Press(VK_ESCAPE); }},
+          {60, [] { EXPECT_EQ(::GetCapture(), nullptr); }},
+          {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
+          {40, [] {}}});
     EXPECT_EQ(tree.SelectedCount(), 0u);
 
     // A rebuild while the drag runs ends it and leaves no dead item behind.
@@ -337,11 +383,10 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
         ::KillTimer(nullptr, id);
         rebuilt->DeleteAllItemsEx();
     });
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    testui::Pump(120);
-    EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes";
-    Mouse(MOUSEEVENTF_LEFTUP);
-    testui::Pump(30);
+    Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {150, [] { EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes"; }},
+          {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
+          {30, [] {}}});
 }
 
 TEST_F(CherryTreeTest, PaintsSelectionColoursAndReportsPicturePresses)
