@@ -7,6 +7,7 @@
 //   pelmo_dialogs_demo.exe                    menu entries open each dialog
 //   pelmo_dialogs_demo.exe --shots <folder>   screenshots of each dialog
 #include "host/address_book_demo.h"
+#include "host/cherry_demo.h"
 #include "host/dialogs_demo.h"
 #include "host/host_window.h"
 
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     if (!shots.empty()) {
         const int saved = dialogs_demo::ShootDialogs(main, shots, g_log);
         std::fprintf(g_log, "%d dialog screenshots\n", saved);
+        cherry_demo::ShootCherryTree(shots, g_log);
         ::DestroyWindow(main);
         return saved == 6 ? 0 : 1;
     }

@@ -1,0 +1,164 @@
+// cherry_bench: the contact tree at scale, each step next to the same step
+// on a bare tree view in the same run. Not a test: run it by hand,
+//   scripts/with-display.sh scripts/wine-run.sh build/x86_64/bin/cherry_bench.exe
+#include "controls/cherry_tree.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kItems = 10000;
+constexpr int kGroups = 20;
+constexpr RECT kArea{0, 0, 240, 600};
+
+double Ms(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since).count();
+}
+
+HTREEITEM Insert(HWND tree, const std::string& text, LPARAM data, HTREEITEM parent)
+{
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+struct Times {
+    double insert = 0, select = 0, paint = 0, erase = 0;
+};
+
+// The bare tree: the same items, every visible item given the selected
+// state, one delete of everything.
+Times Bare(HWND parent)
+{
+    Times t;
+    HWND tree = ::CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, kArea.left, kArea.top,
+                                  kArea.right, kArea.bottom, parent, nullptr, nullptr, nullptr);
+    auto start = std::chrono::steady_clock::now();
+    std::vector<HTREEITEM> groups;
+    for (int g = 0; g < kGroups; ++g)
+        groups.push_back(Insert(tree, "group " + std::to_string(g), -1000 - g, TVI_ROOT));
+    for (int i = 0; i < kItems; ++i)
+        Insert(tree, "contact number " + std::to_string(i), i, groups[i % kGroups]);
+    for (HTREEITEM g : groups)
+        ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+    t.insert = Ms(start);
+
+    start = std::chrono::steady_clock::now();
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item))
+        TreeView_SetItemState(tree, item, TVIS_SELECTED, TVIS_SELECTED);
+    t.select = Ms(start);
+
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        ::InvalidateRect(tree, nullptr, TRUE);
+        ::UpdateWindow(tree);
+    }
+    t.paint = Ms(start);
+
+    start = std::chrono::steady_clock::now();
+    TreeView_DeleteAllItems(tree);
+    t.erase = Ms(start);
+    ::DestroyWindow(tree);
+    return t;
+}
+
+Times Cherry(HWND parent, HBITMAP online, HBITMAP mobile)
+{
+    Times t;
+    CCherryTree tree;
+    tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS | TVS_FULLROWSELECT, kArea,
+                parent, 1);
+    tree.SetItemFonts(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)));
+    auto start = std::chrono::steady_clock::now();
+    std::vector<HTREEITEM> groups;
+    for (int g = 0; g < kGroups; ++g) {
+        groups.push_back(tree.InsertItemShort("group " + std::to_string(g), TVI_ROOT));
+        tree.SetItemData(groups.back(), -1000 - g);
+        tree.SetItemFontStyle(groups.back(), 1, 0);
+    }
+    for (int i = 0; i < kItems; ++i) {
+        HTREEITEM item = tree.InsertItemShort("contact number " + std::to_string(i), groups[i % kGroups]);
+        tree.SetItemData(item, i);
+        tree.SetItemTextColor(item, RGB(0, 0, 128));
+        tree.SetItemTip(item, "tip");
+        tree.AddItemImage(item, online, kImageLeftBack);
+        tree.AddItemImage(item, mobile, kImageRightBack);
+    }
+    for (HTREEITEM g : groups)
+        tree.SendMessage(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+    t.insert = Ms(start);
+
+    // Select all with Shift: from the first item to the last visible one.
+    HTREEITEM first = tree.Next(nullptr, TVGN_ROOT), last = tree.Next(nullptr, TVGN_LASTVISIBLE);
+    start = std::chrono::steady_clock::now();
+    tree.SelectItemRange(first, last, true);
+    t.select = Ms(start);
+    if (tree.SelectedCount() != static_cast<size_t>(kItems + kGroups))
+        std::printf("select all: %zu selected, expected %d\n", tree.SelectedCount(), kItems + kGroups);
+
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        tree.Invalidate(true);
+        ::UpdateWindow(tree);
+    }
+    t.paint = Ms(start);
+
+    start = std::chrono::steady_clock::now();
+    tree.DeleteAllItemsEx();
+    t.erase = Ms(start);
+    tree.DestroyWindow();
+    return t;
+}
+
+HBITMAP Dot(COLORREF colour)
+{
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 12, 12);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::PatBlt(dc, 0, 0, 12, 12, WHITENESS);
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    HGDIOBJ oldBrush = ::SelectObject(dc, brush);
+    ::Ellipse(dc, 1, 1, 11, 11);
+    ::SelectObject(dc, oldBrush);
+    ::DeleteObject(brush);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+}  // namespace
+
+int main()
+{
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_TREEVIEW_CLASSES};
+    ::InitCommonControlsEx(&init);
+    HWND parent = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 700, nullptr,
+                                    nullptr, nullptr, nullptr);
+    HBITMAP online = Dot(RGB(0, 160, 0)), mobile = Dot(RGB(0, 0, 200));
+    const Times bare = Bare(parent);
+    const Times cherry = Cherry(parent, online, mobile);
+    std::printf("%d items in %d groups          bare tree   contact tree   ratio\n", kItems, kGroups);
+    auto row = [](const char* what, double b, double c) {
+        std::printf("%-30s %9.1f ms %11.1f ms %7.2f\n", what, b, c, b > 0 ? c / b : 0.0);
+    };
+    row("insert (attributes, images)", bare.insert, cherry.insert);
+    row("select all with Shift", bare.select, cherry.select);
+    row("paint a screenful x20", bare.paint, cherry.paint);
+    row("delete all", bare.erase, cherry.erase);
+    ::DeleteObject(online);
+    ::DeleteObject(mobile);
+    ::DestroyWindow(parent);
+    return 0;
+}
