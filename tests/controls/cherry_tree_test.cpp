@@ -61,6 +61,15 @@ std::vector<Step> g_steps;
 size_t g_next = 0;
 DWORD g_due = 0;
 bool g_busy = false;
+// A rebuild from a timer, as the panel does, while the control runs a loop.
+CCherryTree* g_rebuilt = nullptr;
+void CALLBACK RebuildOnce(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    if (g_rebuilt)
+        g_rebuilt->DeleteAllItemsEx();
+}
+
 void CALLBACK PlayTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_busy || g_next >= g_steps.size() || static_cast<int>(::GetTickCount() - g_due) < 0)
@@ -376,13 +385,9 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
 
     // And one while the press loop runs (the panel rebuilds on timers).
     Populate();
-    static CCherryTree* rebuilt = nullptr;
-    rebuilt = &tree;
+    g_rebuilt = &tree;
     testui::PointerTo(On(b));
-    ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(nullptr, id);
-        rebuilt->DeleteAllItemsEx();
-    });
+    ::SetTimer(nullptr, 0, 30, RebuildOnce);
     Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
           {150, [] { EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes"; }},
           {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
