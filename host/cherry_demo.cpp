@@ -83,6 +83,48 @@ void Mouse(DWORD flags)
     ::SendInput(1, &in, sizeof in);
 }
 
+// The drag gesture, one step a tick: six moves toward the target, a
+// screenshot while the drag is on, then Escape and the release.
+constexpr UINT kDragTickMs = 60;
+constexpr int kDragMoves = 6;
+struct DragPlay {
+    POINT from{};
+    POINT to{};
+    std::string shot;
+    CCherryTree* tree = nullptr;
+    int step = 0;
+    bool saved = false;
+    bool wasDragging = false;
+    bool done = false;
+};
+DragPlay g_drag;
+
+void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    DragPlay& d = g_drag;
+    ++d.step;
+    if (d.step <= kDragMoves) {
+        ::SetCursorPos(d.from.x + (d.to.x - d.from.x) * d.step / kDragMoves + 10,
+                       d.from.y + (d.to.y - d.from.y) * d.step / kDragMoves);
+        return;
+    }
+    if (d.step == kDragMoves + 3) {
+        d.wasDragging = d.tree && d.tree->IsDragging();
+        d.saved = SaveScreenshot(d.shot);
+        return;
+    }
+    if (d.step < kDragMoves + 4)
+        return;
+    ::KillTimer(nullptr, id);
+    INPUT escape[2] = {};
+    escape[0].type = escape[1].type = INPUT_KEYBOARD;
+    escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
+    escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, escape, sizeof(INPUT));
+    Mouse(MOUSEEVENTF_LEFTUP);
+    d.done = true;
+}
+
 }  // namespace
 
 int ShootCherryTree(const std::string& folder, FILE* log)
@@ -204,29 +246,25 @@ int ShootCherryTree(const std::string& folder, FILE* log)
         std::fprintf(log, "screenshot cherry_tree\n");
     }
 
-    // Mid-drag: a colleague carried onto the first group.
-    const POINT from = LabelOnScreen(tree, contacts[7]);
-    const POINT to = LabelOnScreen(tree, contacts[2]);
-    ::SetCursorPos(from.x, from.y);
+    // Mid-drag: a colleague carried onto the first group. The press runs the
+    // tree's own mouse loop, so the rest of the gesture plays from a timer
+    // that fires inside it.
+    g_drag = DragPlay{};
+    g_drag.from = LabelOnScreen(tree, contacts[7]);
+    g_drag.to = LabelOnScreen(tree, contacts[2]);
+    g_drag.shot = folder + "\\cherry_tree_drag.bmp";
+    g_drag.tree = &tree;
+    ::SetCursorPos(g_drag.from.x, g_drag.from.y);
     Pump(50);
+    ::SetTimer(nullptr, 0, kDragTickMs, DragTick);
     Mouse(MOUSEEVENTF_LEFTDOWN);
-    Pump(150);
-    for (int i = 1; i <= 6; ++i) {
-        ::SetCursorPos(from.x + (to.x - from.x) * i / 6 + 10, from.y + (to.y - from.y) * i / 6);
-        Pump(60);
-    }
-    Pump(200);
-    if (SaveScreenshot(folder + "\\cherry_tree_drag.bmp")) {
-        ++saved;
-        std::fprintf(log, "screenshot cherry_tree_drag (dragging: %d)\n", tree.IsDragging() ? 1 : 0);
-    }
-    INPUT escape[2] = {};
-    escape[0].type = escape[1].type = INPUT_KEYBOARD;
-    escape[0].ki.wVk = escape[1].ki.wVk = VK_ESCAPE;
-    escape[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, escape, sizeof(INPUT));
-    Mouse(MOUSEEVENTF_LEFTUP);
+    for (int i = 0; i < 80 && !g_drag.done; ++i)
+        Pump(50);
     Pump(100);
+    if (g_drag.saved) {
+        ++saved;
+        std::fprintf(log, "screenshot cherry_tree_drag (dragging: %d)\n", g_drag.wasDragging ? 1 : 0);
+    }
     (void)secondGroup;
     window.DestroyWindow();
     ::DeleteObject(font);
