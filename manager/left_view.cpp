@@ -303,16 +303,20 @@ void CLeftView::Rebuild()
     items.reserve(entries.size());
     for (const TreeEntry& e : entries)
         items.push_back(m_tree.Insert(e.parent >= 0 ? items[e.parent] : nullptr, e.text, e.image, e.value));
-    CSetDlgSkin skin;
-    TreeView_SetBkColor(m_tree, skin.GetEditBkColor());
-    m_tree.SendMessage(WM_SETREDRAW, TRUE);
-    m_tree.Invalidate();
     if (!items.empty()) {
         TreeView_Expand(m_tree, items[0], TVE_EXPAND);
+        m_quiet = true;
         TreeView_SelectItem(m_tree, items[0]);
-        // Selecting the item that already is selected sends no change.
-        TellRightPane(kRootValue);
+        m_quiet = false;
     }
+    CSetDlgSkin skin;
+    if (TreeView_GetBkColor(m_tree) != static_cast<COLORREF>(skin.GetEditBkColor()))
+        TreeView_SetBkColor(m_tree, skin.GetEditBkColor());
+    m_tree.SendMessage(WM_SETREDRAW, TRUE);
+    m_tree.Invalidate();
+    // One selection message for the whole rebuild.
+    if (!items.empty())
+        TellRightPane(kRootValue);
 }
 
 bool CLeftView::CheckItem(const FriendCache* cache, HTREEITEM item)
