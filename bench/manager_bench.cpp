@@ -248,6 +248,7 @@ int main(int argc, char** argv)
         ::SendMessageA(right, manager::WM_PRESENCE, PELMO_PRESENCE_ONLINE,
                        reinterpret_cast<LPARAM>(cache->friends.data[i].mirrun));
     }
+    const double sent = Now() - t0;
     Pump();
     const double burst = Now() - t0;
 

@@ -7,6 +7,7 @@
 //                                     screenshot (.bmp) of every window shown
 #include "host/address_book_demo.h"
 #include "host/host_window.h"
+#include "host/manager_demo.h"
 #include "host/screenshot.h"
 #include "history_lib.h"
 #include "pelmo.h"
@@ -28,6 +29,7 @@ enum Command : UINT {
     kCmdRegions,
     kCmdLogIn,
     kCmdDialogs,
+    kCmdManager,
     kCmdExit,
 };
 
@@ -133,6 +135,7 @@ HMENU BuildMenu()
     HMENU boxes = ::CreatePopupMenu();
     ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
     ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
+    ::AppendMenuA(boxes, MF_STRING, kCmdManager, "通讯录管理(&M)...");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -169,6 +172,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdDialogs:
             StartDialogsDemo();
             return 0;
+        case kCmdManager:
+            manager_demo::Open(g_log);
+            return 0;
         case kCmdExit:
             ::DestroyWindow(hwnd);
             return 0;
@@ -198,6 +204,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 void RunScenario()
 {
     LogIn();
+    manager_demo::Shoot(g_shotDir, g_log);
     ShowInfoBox();
     ShowQuestionBox();
     ShowErrorBox();

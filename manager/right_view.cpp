@@ -219,17 +219,19 @@ void CRightView::RefreshIcons()
     const FriendCache* cache = GetFriendCache();
     if (!cache)
         return;
+    // Many rows may change at once (a burst of presence news): paint once.
+    ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    bool stale = false;
     const int count = ListView_GetItemCount(m_list);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !stale; ++i) {
         LVITEMA item{};
         item.mask = LVIF_IMAGE | LVIF_PARAM;
         item.iItem = i;
         ListView_GetItem(m_list, &item);
         const int index = static_cast<int>(item.lParam);
         if (!RowMatches(cache, index, CellText(i, 1), CellText(i, 2))) {
-            // The cache moved under the list: list it again instead.
-            ListGroup(m_currentGroup);
-            return;
+            stale = true;  // the cache moved under the list
+            break;
         }
         const FriendInfo& info = cache->friends.data[index];
         const int icon = RowIcon(info.state, info.gender);
@@ -238,8 +240,12 @@ void CRightView::RefreshIcons()
         item.mask = LVIF_IMAGE;
         item.iImage = icon;
         ListView_SetItem(m_list, &item);
-        ListView_RedrawItems(m_list, i, i);
     }
+    ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
+    if (stale)
+        ListGroup(m_currentGroup);
+    else
+        ::InvalidateRect(m_list, nullptr, FALSE);
 }
 
 std::string CRightView::CellText(int row, int column) const
