@@ -257,9 +257,9 @@ int main(int argc, char** argv)
     std::printf("contact list, %d rows:   manager %.1f ms, bare LVM_INSERTITEM/SETITEMTEXT %.1f ms, ratio %.2f\n",
                 kContacts, list * 1e3, bareListTime * 1e3, list / bareListTime);
     std::printf(
-        "presence burst, %d notices: %.1f ms to the refreshed list (the host's %d setFriendState calls "
-        "before it: %.1f ms)\n",
-        kContacts, burst * 1e3, kContacts, states * 1e3);
+        "presence burst, %d notices: %.1f ms to the refreshed list, %.1f ms of it sending (the host's %d "
+        "setFriendState calls before it: %.1f ms)\n",
+        kContacts, burst * 1e3, sent * 1e3, kContacts, states * 1e3);
 
     ::DestroyWindow(*frame);
     Pump();

@@ -187,9 +187,11 @@ int CFriendFrmWnd::OnCreate()
         m_right.Create(m_splitter);
         m_left.Create(m_splitter);
         m_splitter.SetPanes(&m_left, &m_right);  // the left pane starts active
-        m_splitter.SetPosition(columns.ideal);
     }
     Layout();
+    // The splitter has its size only now: a position set before would be cut to nothing.
+    if (m_splitter.IsWindow())
+        m_splitter.SetPosition(columns.ideal);
     return 0;
 }
 
