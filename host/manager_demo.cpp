@@ -32,23 +32,24 @@ void Pump(DWORD ms)
     } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
 }
 
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM lp)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(lp);
+    if (::GetDlgCtrlID(child) != search->id)
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
 HWND FindChild(HWND parent, int id)
 {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (::GetDlgCtrlID(child) == s->id) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{id, nullptr};
+    ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -32,6 +32,12 @@ void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
     ::SendMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
+
 // Records what reaches one window, sent or posted; swallows the refresh
 // messages that would open a dialog when `swallowDialogs`.
 struct Spy {
@@ -313,10 +319,7 @@ TEST_F(ManagerWindowTest, ToolbarDeleteActsOnTheSelectionAfterARightClickElsewhe
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ::ClientToScreen(tree, &p);
     ::SetCursorPos(p.x, p.y);
-    ::SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(nullptr, id);
-        ::EndMenu();
-    });
+    ::SetTimer(nullptr, 0, 150, CloseMenu);
     NMHDR click{tree.GetSafeHwnd(), CTipTreeCtrl::kId, static_cast<UINT>(NM_RCLICK)};
     ::SendMessageA(frame->LeftView(), WM_NOTIFY, CTipTreeCtrl::kId, reinterpret_cast<LPARAM>(&click));
     Select(frame, 2);
