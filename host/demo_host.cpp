@@ -8,6 +8,7 @@
 #include "host/address_book_demo.h"
 #include "host/history_demo.h"
 #include "host/host_window.h"
+#include "host/manager_demo.h"
 #include "host/screenshot.h"
 #include "history_lib.h"
 #include "pelmo.h"
@@ -29,6 +30,7 @@ enum Command : UINT {
     kCmdRegions,
     kCmdLogIn,
     kCmdDialogs,
+    kCmdManager,
     kCmdExit,
     kCmdHistory,
 };
@@ -137,6 +139,7 @@ HMENU BuildMenu()
     ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
     ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdHistory, "历史记录(&H)...");
+    ::AppendMenuA(boxes, MF_STRING, kCmdManager, "通讯录管理(&M)...");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -176,6 +179,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdHistory:
             OpenHistoryViewer(g_log);
             return 0;
+        case kCmdManager:
+            manager_demo::Open(g_log);
+            return 0;
         case kCmdExit:
             ::DestroyWindow(hwnd);
             return 0;
@@ -205,6 +211,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 void RunScenario()
 {
     LogIn();
+    manager_demo::Shoot(g_shotDir, g_log);
     ShowInfoBox();
     ShowQuestionBox();
     ShowErrorBox();

@@ -252,6 +252,17 @@ RegionEntry* PELMO_API getNumFromRegion(const char* name);
 
 /* Resets the module-wide window state (online list, manager window). Always 1. */
 int PELMO_API InitFriendList(void);
+
+/* ---- Address-book manager ----------------------------------------------- */
+
+/* Opens the address-book manager (at most one; a second call shows the open
+   one again) and returns it as an opaque pointer, NULL when it cannot be
+   made. The argument is not used. The window is the user's to close; the
+   pointer is valid only while the window exists. */
+void* PELMO_API showFriendMain(int unused);
+/* Sets *frameRef to NULL (a NULL frameRef is ignored); the window stays
+   open. Always 0. */
+int PELMO_API hideFriendMain(void** frameRef);
 #endif /* _WIN32 */
 
 #ifdef __cplusplus

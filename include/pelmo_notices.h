@@ -33,4 +33,21 @@
 /* The manager window: rebuild the list of group lParam (WM_USER + 0x66). */
 #define PELMO_WM_MANAGER_REFRESH (0x0400 + 0x66)
 
+/* ---- The address-book manager ------------------------------------------- */
+
+/* The host tells the manager's contact list (the window of notice 4) about
+   presence: wParam 7 a contact came online, 9 went offline (refresh the
+   pictures), 6 the contacts changed (list again). lParam: the number. */
+#define PELMO_WM_PRESENCE      (0x0400 + 0x400)
+#define PELMO_PRESENCE_REBUILD 6
+#define PELMO_PRESENCE_ONLINE  7
+#define PELMO_PRESENCE_OFFLINE 9
+
+/* The manager's refresh message (PELMO_WM_MANAGER_REFRESH) to its group
+   tree: wParam is what to do; lParam 1. */
+#define PELMO_MANAGER_ADD_GROUP 0
+#define PELMO_MANAGER_REBUILD   1
+#define PELMO_MANAGER_EXPORT    2
+#define PELMO_MANAGER_IMPORT    3
+
 #endif

@@ -67,3 +67,47 @@ fi
   -fill '#9fb3dd' -draw 'rectangle 37,18 50,20' -draw 'rectangle 37,25 50,27' -draw 'rectangle 37,32 46,34' \
   "${header_text[@]}" \
   -type TrueColor BMP3:"$out/contact_header.bmp"
+
+# The address-book manager's pictures. Magenta is transparent in both.
+manager_images() {
+  local m='#ff00ff' tiles=() faces=()
+  local folder=(-fill '#f4c04e' -stroke '#b7862a' -strokewidth 2 -draw 'roundrectangle 8,14 26,22 3,3'
+                -draw 'roundrectangle 8,18 48,46 4,4')
+  local person=(-fill '#3d6fd1' -stroke '#254a94' -strokewidth 2 -draw 'circle 27,19 27,10'
+                -draw 'roundrectangle 12,31 42,48 12,10')
+  local plus=(-fill '#2fa84f' -stroke white -strokewidth 2 -draw 'circle 45,40 45,29' -stroke none -fill white
+              -draw 'rectangle 39,38 51,42' -draw 'rectangle 43,34 47,46')
+  local pencil=(-fill '#e8a23a' -stroke '#8a5a12' -strokewidth 1 -draw 'polygon 36,48 38,40 52,26 56,30 42,44'
+                -fill '#555555' -draw 'polygon 36,48 38,42 40,46')
+  local cross=(-fill '#d9413a' -stroke white -strokewidth 2 -draw 'circle 45,40 45,29' -strokewidth 3
+               -draw 'line 40,35 50,45' -draw 'line 50,35 40,45')
+  local box=(-fill '#eef2fb' -stroke '#5b6f9c' -strokewidth 2 -draw 'rectangle 8,26 40,48' -fill '#c9d6f2'
+             -draw 'rectangle 8,26 40,31')
+  local into=(-fill '#2fa84f' -stroke '#1d6e33' -strokewidth 1 -draw 'polygon 30,4 44,4 44,16 52,16 37,32 22,16 30,16')
+  local out_of=(-fill '#3d6fd1' -stroke '#254a94' -strokewidth 1 -draw 'polygon 30,34 44,34 44,18 52,18 37,2 22,18 30,18')
+  tile() { tiles+=("$out/tool_${#tiles[@]}.bmp"); "$im" -size 60x56 xc:"$m" +antialias "$@" -type TrueColor BMP3:"${tiles[-1]}"; }
+  # Toolbar, eight 60x56 images in command order: add, edit, delete a
+  # group; add, edit, delete a contact; import, export.
+  tile "${folder[@]}" "${plus[@]}"
+  tile "${folder[@]}" "${pencil[@]}"
+  tile "${folder[@]}" "${cross[@]}"
+  tile "${person[@]}" "${plus[@]}"
+  tile "${person[@]}" "${pencil[@]}"
+  tile "${person[@]}" "${cross[@]}"
+  tile "${box[@]}" "${into[@]}"
+  tile "${box[@]}" "${out_of[@]}"
+  "$im" "${tiles[@]}" +append -type TrueColor BMP3:"$out/manager_toolbar.bmp"
+  rm -f "${tiles[@]}"
+  # Contact list: six 16x16 people at state + 2 x gender: unknown, male,
+  # female, each offline (grey) then online (coloured).
+  local c
+  for c in '#a9afbb' '#2fa84f' '#a9afbb' '#2f62c9' '#a9afbb' '#d9468f'; do
+    faces+=("$out/face_${#faces[@]}.bmp")
+    "$im" -size 16x16 xc:"$m" +antialias -fill "$c" -stroke none \
+      -draw 'circle 8,5 8,1' -draw 'roundrectangle 2,10 13,15 4,4' \
+      -type TrueColor BMP3:"${faces[-1]}"
+  done
+  "$im" "${faces[@]}" +append -type TrueColor BMP3:"$out/contact_states.bmp"
+  rm -f "${faces[@]}"
+}
+manager_images

@@ -73,4 +73,12 @@
 #define IDC_HIST_OPEN   1036
 #define IDC_HIST_CLOSE  7034
 
+/* Address-book manager: menu bar, pop-ups (sub-menu 1 the group tree's,
+   2 the contact list's), toolbar strip (eight 60x56 images) and the
+   presence/gender images of the contact list (16x16, state + 2 x gender) */
+#define IDM_MANAGER         7012
+#define IDM_MANAGER_POPUPS  7001
+#define IDB_MANAGER_TOOLBAR 7026
+#define IDB_CONTACT_STATES  7023
+
 #endif
