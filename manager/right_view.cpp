@@ -1,6 +1,7 @@
 #include "manager/right_view.h"
 
 #include "core/friend_cache.h"
+#include "core/growable_array.h"
 #include "core/host_config.h"
 #include "core/resource_text.h"
 #include "core/session_state.h"
@@ -128,7 +129,39 @@ LRESULT CRightView::OnNotify(NMHDR& header)
         OnRightClick();
         return 0;
     }
+    if (header.hwndFrom == m_list && header.code == LVN_GETDISPINFOA) {
+        OnGetImage(reinterpret_cast<NMLVDISPINFOA&>(header));
+        return 0;
+    }
     return CWnd::OnNotify(header);
+}
+
+// Rows take their picture from the cache when shown, so presence news costs
+// one repaint, not one item update per row.
+void CRightView::OnGetImage(NMLVDISPINFOA& info) const
+{
+    if (!(info.item.mask & LVIF_IMAGE))
+        return;
+    const FriendCache* cache = GetFriendCache();
+    const intptr_t index = info.item.lParam;
+    if (!cache || index < 0 || index >= cache->friends.count) {
+        info.item.iImage = RowIcon(PELMO_STATE_OFFLINE, 0);
+        return;
+    }
+    const FriendInfo& contact = cache->friends.data[index];
+    info.item.iImage = RowIcon(contact.state, contact.gender);
+}
+
+CRightView::ListedCache CRightView::Snapshot(const FriendCache* cache)
+{
+    ListedCache listed;
+    if (!cache)
+        return listed;
+    listed.cache = cache;
+    listed.data = cache->friends.data;
+    listed.count = cache->friends.count;
+    listed.changes = ArrayChangeCount();
+    return listed;
 }
 
 void CRightView::OnRightClick()
@@ -197,7 +230,7 @@ void CRightView::ListGroup(int group)
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
         item.iItem = position;
         item.pszText = const_cast<char*>(row.texts[0].c_str());
-        item.iImage = row.icon;
+        item.iImage = I_IMAGECALLBACK;
         item.lParam = row.index;
         const int at = static_cast<int>(::SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         for (int c = 1; c < kColumnCount; ++c) {
@@ -210,6 +243,7 @@ void CRightView::ListGroup(int group)
         }
         ++position;
     }
+    m_listed = Snapshot(cache);
     ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(m_list, nullptr, TRUE);
 }
@@ -219,33 +253,24 @@ void CRightView::RefreshIcons()
     const FriendCache* cache = GetFriendCache();
     if (!cache)
         return;
-    // Many rows may change at once (a burst of presence news): paint once.
-    ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
-    bool stale = false;
+    if (Snapshot(cache) == m_listed) {
+        ::InvalidateRect(m_list, nullptr, FALSE);
+        return;
+    }
+    // The cache changed under the list: its rows may name other contacts.
     const int count = ListView_GetItemCount(m_list);
-    for (int i = 0; i < count && !stale; ++i) {
+    for (int i = 0; i < count; ++i) {
         LVITEMA item{};
-        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.mask = LVIF_PARAM;
         item.iItem = i;
         ListView_GetItem(m_list, &item);
-        const int index = static_cast<int>(item.lParam);
-        if (!RowMatches(cache, index, CellText(i, 1), CellText(i, 2))) {
-            stale = true;  // the cache moved under the list
-            break;
+        if (!RowMatches(cache, static_cast<int>(item.lParam), CellText(i, 1), CellText(i, 2))) {
+            ListGroup(m_currentGroup);
+            return;
         }
-        const FriendInfo& info = cache->friends.data[index];
-        const int icon = RowIcon(info.state, info.gender);
-        if (icon == item.iImage)
-            continue;
-        item.mask = LVIF_IMAGE;
-        item.iImage = icon;
-        ListView_SetItem(m_list, &item);
     }
-    ::SendMessageA(m_list, WM_SETREDRAW, TRUE, 0);
-    if (stale)
-        ListGroup(m_currentGroup);
-    else
-        ::InvalidateRect(m_list, nullptr, FALSE);
+    m_listed = Snapshot(cache);
+    ::InvalidateRect(m_list, nullptr, FALSE);
 }
 
 std::string CRightView::CellText(int row, int column) const

@@ -50,6 +50,7 @@ private:
     int SelectedContact(const FriendCache* cache);
     void Notify(WPARAM code, LPARAM lp, bool post) const;
     std::string CellText(int row, int column) const;
+    void OnGetImage(NMLVDISPINFOA& info) const;
 
     HWND m_list = nullptr;
     ImageList m_images;
@@ -58,4 +59,18 @@ private:
     WORD m_notifyMessage = 0;
     bool m_iconsDue = false;
     bool m_relistDue = false;
+    // The cache as it was listed: while it is the same, the rows still name
+    // their contacts and a presence refresh is one repaint.
+    struct ListedCache {
+        const FriendCache* cache = nullptr;
+        const FriendInfo* data = nullptr;
+        intptr_t count = -1;
+        uint64_t changes = 0;
+        bool operator==(const ListedCache& other) const
+        {
+            return cache == other.cache && data == other.data && count == other.count && changes == other.changes;
+        }
+    };
+    static ListedCache Snapshot(const FriendCache* cache);
+    ListedCache m_listed;
 };
