@@ -534,6 +534,33 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
     return result;
 }
 
+int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, const std::vector<int>& indices,
+                              int newParent, int addToCache, int skipCheck)
+{
+    if (!identity || !source || !ArrayIsSane(source->groups) || !ArrayIsSane(source->friends))
+        return -1;
+    if (!OpenDB(0) || m_database.InTransaction() || !m_database.BeginTrans())
+        return -1;
+    FriendCache* cache = addToCache ? CurrentFriendCache() : nullptr;
+    const intptr_t groupsBefore = cache ? cache->groups.count : 0;
+    const intptr_t friendsBefore = cache ? cache->friends.count : 0;
+    bool ok = !addToCache || cache != nullptr;
+    std::set<int> copied;
+    for (size_t k = 0; ok && k < indices.size(); ++k)
+        ok = CopyGroupTree(identity, source, indices[k], newParent, addToCache, skipCheck, copied) == 0;
+    if (ok && m_database.CommitTrans())
+        return 0;
+    m_database.Rollback();
+    // The copies appended to the cache never reached the file: drop them.
+    if (cache && cache == CurrentFriendCache()) {
+        if (cache->groups.count > groupsBefore)
+            ArraySetSize(cache->groups, groupsBefore);
+        if (cache->friends.count > friendsBefore)
+            ArraySetSize(cache->friends, friendsBefore);
+    }
+    return -1;
+}
+
 // `copied` holds the source groups already copied. A source whose hierarchy
 // has a cycle would otherwise copy without end, and a copy into the source's
 // own tree (same cache) would keep finding the groups it just added.

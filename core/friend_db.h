@@ -12,6 +12,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 constexpr char kFriendDsn[] = "friend";
 constexpr char kFriendUser[] = "admin";
@@ -60,6 +61,12 @@ public:
     // 0 on success, -1 on failure.
     int CopyGroupTree(const char* identity, const FriendCache* source, int index, int newParent, int addToCache,
                       int skipCheck);
+    // All or nothing: copies each group `indices` names (with its tree) under
+    // newParent in one transaction. On any failure the file and the cache
+    // are as they were before. A group reached twice (duplicate ids, cycles
+    // in a foreign file) is copied once. 0 on success, -1 on failure.
+    int CopyGroupTrees(const char* identity, const FriendCache* source, const std::vector<int>& indices,
+                       int newParent, int addToCache, int skipCheck);
 
     CDatabase m_database;
     std::string m_path;

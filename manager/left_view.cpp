@@ -4,6 +4,7 @@
 #include "core/resource_text.h"
 #include "core/user_notice.h"
 #include "framework/Gdi.h"
+#include "manager/contact_transfer.h"
 #include "manager/dialog_look.h"
 #include "manager/group_dlg.h"
 #include "manager/manager_pane.h"
@@ -215,9 +216,11 @@ void CLeftView::OnRefresh(WPARAM what)
         break;
     case PELMO_MANAGER_EXPORT:
         ++m_exportRequests;
+        Export();
         break;
     case PELMO_MANAGER_IMPORT:
         ++m_importRequests;
+        Import();
         break;
     }
 }
@@ -293,8 +296,13 @@ HTREEITEM CLeftView::Target() const
 void CLeftView::Rebuild()
 {
     const FriendCache* cache = GetFriendCache();
-    if (!cache)
+    if (!cache) {
+        // The old cache may be freed (a failed reload): no item may name it.
+        m_quiet = true;
+        TreeView_DeleteAllItems(m_tree);
+        m_quiet = false;
         return;
+    }
     const std::vector<TreeEntry> entries =
         GroupTree(cache, Identity(), resources::String(IDS_GROUP_UNGROUPED), resources::String(IDS_GROUP_BLACKLIST));
     m_tree.SendMessage(WM_SETREDRAW, FALSE);
@@ -485,4 +493,28 @@ void CLeftView::DeleteGroup()
         ::MessageBoxA(m_hWnd, kHasSubgroupsText, resources::String(IDS_MANAGER_CAPTION).c_str(), MB_OK);
     else
         ::MessageBoxA(m_hWnd, kDeleteFailedText, kDeleteCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void CLeftView::Export()
+{
+    const FriendCache* cache = GetFriendCache();
+    if (!cache)
+        return;
+    HTREEITEM item = Target();
+    const int value = item ? m_tree.Value(item) : kRootValue;
+    if (value >= 0 && !CheckItem(cache, item))
+        return;
+    ExportContacts(m_hWnd, value, m_tree.Text(item));
+}
+
+void CLeftView::Import()
+{
+    const ImportOutcome outcome = ImportContacts(m_hWnd);
+    if (!outcome.reloaded)
+        return;
+    // The old cache is gone whatever the reload gave: show the new book
+    // first, then say how it went.
+    Rebuild();
+    if (outcome.message)
+        Inform(outcome.message, m_hWnd);
 }

@@ -41,8 +41,8 @@ public:
     bool Create(HWND splitter);
     CTipTreeCtrl& Tree() { return m_tree; }
 
-    // Contact-list transfer (import, export) is started here; until it is
-    // built the requests only count.
+    // Contact-list transfer (import, export) is started here; the requests
+    // are counted too.
     int ImportRequests() const { return m_importRequests; }
     int ExportRequests() const { return m_exportRequests; }
 
@@ -64,6 +64,8 @@ private:
     void AddGroup();
     void EditGroup();
     void DeleteGroup();
+    void Export();
+    void Import();
     void TellRightPane(int value);
     // The item a group command acts on: the one right-clicked for the
     // command of its menu, else the selection.

@@ -5,6 +5,7 @@
 #include "core/friend_db.h"
 #include "core/session_state.h"
 #include "core/core_host.h"
+#include "manager/contact_transfer.h"
 #include "manager/friend_frame.h"
 #include "manager/manager_pane.h"
 #include "resources/resource_ids.h"
@@ -80,6 +81,7 @@ protected:
         ASSERT_EQ(1, iniFriends());
         g_boxes.clear();
         m_boxTimer = ::SetTimer(nullptr, 0, 40, CloseBoxes);
+        m_chooser = SetFileChooser([](bool, std::string*) { return false; });
         // The notify window records what it is sent and what is dispatched to it.
         s_self = this;
         m_notifyPrevious = reinterpret_cast<WNDPROC>(
@@ -90,6 +92,7 @@ protected:
         if (CFriendFrmWnd* frame = CFriendFrmWnd::Current())
             ::DestroyWindow(*frame);
         ::KillTimer(nullptr, m_boxTimer);
+        SetFileChooser(m_chooser);
         ::SetWindowLongPtrA(m_notify, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_notifyPrevious));
         CoreHostTest::TearDown();
     }
@@ -163,6 +166,7 @@ protected:
     static ManagerWindowTest* s_self;
     WNDPROC m_notifyPrevious = nullptr;
     UINT_PTR m_boxTimer = 0;
+    FileChooser m_chooser = nullptr;
 };
 ManagerWindowTest* ManagerWindowTest::s_self = nullptr;
 
@@ -275,8 +279,9 @@ TEST_F(ManagerWindowTest, CommandsReachTheFocusedPaneThenTheFrame)
 
     ::SetFocus(frame->LeftView().Tree());
     Toolbar(frame, kCmdAddContact);  // left: ask the list to add a contact
-    Toolbar(frame, kCmdImport);      // left: its own import
+    Toolbar(frame, kCmdImport);      // left: its own import (the file dialog cancelled)
     EXPECT_EQ(1, frame->LeftView().ImportRequests());
+    g_boxes.clear();
     EXPECT_SEQUENCE(right.seen.Only({WM_MANAGER_REFRESH}), (std::vector<testmsg::Entry>{refresh(0, 1)}), "left");
     Toolbar(frame, kCmdEditContact);  // left: 512
     EXPECT_EQ((std::vector<std::string>{testui::ResourceText(512)}), g_boxes);
@@ -291,6 +296,7 @@ TEST_F(ManagerWindowTest, CommandsReachTheFocusedPaneThenTheFrame)
                     (std::vector<testmsg::Entry>{refresh(0, 1), refresh(3, 1), refresh(2, 1)}), "right");
     EXPECT_EQ(2, frame->LeftView().ImportRequests());
     EXPECT_EQ(1, frame->LeftView().ExportRequests());
+    g_boxes.clear();
     Toolbar(frame, kCmdEditGroup);  // right: 512, the groups unchanged
     EXPECT_EQ((std::vector<std::string>{testui::ResourceText(512)}), g_boxes);
 
