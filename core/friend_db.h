@@ -65,8 +65,8 @@ public:
     // newParent in one transaction. On any failure the file and the cache
     // are as they were before. A group reached twice (duplicate ids, cycles
     // in a foreign file) is copied once. 0 on success, -1 on failure.
-    int CopyGroupTrees(const char* identity, const FriendCache* source, const std::vector<int>& indices,
-                       int newParent, int addToCache, int skipCheck);
+    int CopyGroupTrees(const char* identity, const FriendCache* source, const std::vector<int>& indices, int newParent,
+                       int addToCache, int skipCheck);
 
     CDatabase m_database;
     std::string m_path;

@@ -131,8 +131,8 @@ void ExportContacts(HWND parent, int value, const std::string& itemText)
         return;
     const std::string name = value >= 0 ? itemText : resources::String(IDS_ADDRESS_BOOK_ROOT);
     const std::string question = resources::String(IDS_ASK_EXPORT_PREFIX) + name + " ?";
-    if (MessageBoxSkin(question.c_str(), resources::String(IDS_MANAGER_CAPTION).c_str(), PELMO_MB_QUESTION,
-                       parent) != 1)
+    if (MessageBoxSkin(question.c_str(), resources::String(IDS_MANAGER_CAPTION).c_str(), PELMO_MB_QUESTION, parent) !=
+        1)
         return;
     cache = GetFriendCache();  // the question ran the host's messages
     if (!cache || !PrepareExport(cache, value)) {
@@ -159,8 +159,8 @@ ImportOutcome ImportContacts(HWND parent)
         return outcome;
     const std::string question =
         resources::String(IDS_ASK_IMPORT_PREFIX) + resources::String(IDS_ADDRESS_BOOK_ROOT) + " ?";
-    if (MessageBoxSkin(question.c_str(), resources::String(IDS_MANAGER_CAPTION).c_str(), PELMO_MB_QUESTION,
-                       parent) != 1)
+    if (MessageBoxSkin(question.c_str(), resources::String(IDS_MANAGER_CAPTION).c_str(), PELMO_MB_QUESTION, parent) !=
+        1)
         return outcome;
     HostConfig config{};
     if (!ReadHostConfig(&config))

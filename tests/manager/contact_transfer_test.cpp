@@ -23,6 +23,15 @@ namespace {
 std::vector<std::string> g_boxes;
 std::string g_choice;  // empty: the user cancels
 std::vector<bool> g_asked;
+std::vector<std::pair<WPARAM, LPARAM>> g_notices;  // what the host window was posted, in order
+WNDPROC g_notifyPrevious = nullptr;
+
+LRESULT CALLBACK NotifyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == kTestNotifyMessage)
+        g_notices.emplace_back(wp, lp);
+    return ::CallWindowProcA(g_notifyPrevious, h, msg, wp, lp);
+}
 
 void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -55,6 +64,8 @@ protected:
         g_choice.clear();
         m_previous = SetFileChooser(FakeChooser);
         m_timer = ::SetTimer(nullptr, 0, 40, CloseBoxes);
+        g_notifyPrevious = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(m_notify, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyProc)));
     }
     void TearDown() override
     {
@@ -62,13 +73,14 @@ protected:
             ::DestroyWindow(*frame);
         ::KillTimer(nullptr, m_timer);
         SetFileChooser(m_previous);
+        ::SetWindowLongPtrA(m_notify, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_notifyPrevious));
         CoreHostTest::TearDown();
     }
     CFriendFrmWnd* Open()
     {
         auto* frame = static_cast<CFriendFrmWnd*>(showFriendMain(0));
         testui::Pump(100);
-        TakeNotices();
+        g_notices.clear();
         return frame;
     }
     void Command(CFriendFrmWnd* frame, UINT command, int selectValue = kRootValue)
@@ -147,12 +159,13 @@ TEST_F(ContactTransferTest, ExportOfAGroupWritesItsTreeWithNewIdsAndLeavesTheBoo
 
     EXPECT_EQ((std::vector<std::string>{Text(518) + "A ?", Text(520)}), g_boxes);
     EXPECT_EQ(std::vector<bool>{true}, g_asked);
-    EXPECT_EQ("0|A|-1;1|B|0;2|C|0", FileScalar(g_choice, "select group_concat(ID||'|'||name||'|'||fatherID, ';') "
-                                                         "from (select * from tab_group order by ID)"));
+    EXPECT_EQ("0|A|-1;1|B|0;2|C|0", FileScalar(g_choice,
+                                               "select group_concat(ID||'|'||name||'|'||fatherID, ';') "
+                                               "from (select * from tab_group order by ID)"));
     EXPECT_EQ("0571990001|1|" + std::string(kTestIdentity),
               FileScalar(g_choice, "select mirrun||'|'||groupID||'|'||userMirrun from tab_list"));
     EXPECT_EQ(before, ReadFileBytes(DatabasePath()));
-    EXPECT_TRUE(TakeNotices().empty());
+    EXPECT_TRUE(g_notices.empty());
 }
 
 TEST_F(ContactTransferTest, ExportRefusesTheBookAndACancelledSaveKeepsTheWorkingCopy)
@@ -196,8 +209,7 @@ TEST_F(ContactTransferTest, ImportAddsTheTopLevelTreesOnceAndReloads)
                         "insert into tab_group values(9,'x','G9',9);insert into tab_group values(10,'x','G10',99);"
                         "insert into tab_group values(5,'x','D5',7);" +
                             Contacts(0, 300, 5, "n") + Contacts(300, 2, 6, "y") + Contacts(400, 3, 7, "c") +
-                            Contacts(500, 2, -10, "u") +
-                            "insert into tab_list(ID,groupID,mirrun) values(600,5,'k1');");
+                            Contacts(500, 2, -10, "u") + "insert into tab_list(ID,groupID,mirrun) values(600,5,'k1');");
     CFriendFrmWnd* frame = Open();
     Command(frame, kCmdImport);
 
@@ -212,7 +224,7 @@ TEST_F(ContactTransferTest, ImportAddsTheTopLevelTreesOnceAndReloads)
     ExpectCacheMatchesBook();
     const FriendCache* cache = GetFriendCache();
     EXPECT_EQ(1, cache->friends.data[FindFriendByNumber(cache, "k1")].state);
-    EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{8, 0}, {6, 0}}), TakeNotices());
+    EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{8, 0}, {6, 0}}), g_notices);
     EXPECT_NE(nullptr, frame->LeftView().Tree().Find(static_cast<int>(cache->groups.count - 1)));
 }
 
@@ -226,7 +238,7 @@ TEST_F(ContactTransferTest, ATopLevelNameClashWritesNothing)
     EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(511)}), g_boxes);
     EXPECT_EQ(before, ReadFileBytes(DatabasePath()));
     ExpectCacheMatchesBook();
-    EXPECT_TRUE(TakeNotices().empty());
+    EXPECT_TRUE(g_notices.empty());
 }
 
 TEST_F(ContactTransferTest, ForeignFilesAreRefusedAndWriteNothing)
@@ -250,21 +262,23 @@ TEST_F(ContactTransferTest, ForeignFilesAreRefusedAndWriteNothing)
         EXPECT_EQ(before, ReadFileBytes(DatabasePath())) << file;
     }
     ExpectCacheMatchesBook();
-    EXPECT_TRUE(TakeNotices().empty());
+    EXPECT_TRUE(g_notices.empty());
 }
 
 TEST_F(ContactTransferTest, AFailureInTheSecondTreeLeavesTheBookAsItWas)
 {
     // The store refuses one row of the second tree.
-    Exec("create trigger refuse before insert on tab_list when new.mirrun='bad' "
-         "begin select raise(abort,'refused'); end;");
+    Exec(
+        "create trigger refuse before insert on tab_list when new.mirrun='bad' "
+        "begin select raise(abort,'refused'); end;");
     const std::string before = ReadFileBytes(DatabasePath());
     const intptr_t groups = GetFriendCache()->groups.count;
     const intptr_t friends = GetFriendCache()->friends.count;
-    g_choice = ListFile("half.fdb", "insert into tab_group values(0,'x','T1',-1);insert into tab_group "
-                                    "values(1,'x','T2',-1);" +
-                                        Contacts(0, 5, 0, "a") + Contacts(10, 2, 1, "b") +
-                                        "insert into tab_list(ID,groupID,mirrun) values(20,1,'bad');");
+    g_choice = ListFile("half.fdb",
+                        "insert into tab_group values(0,'x','T1',-1);insert into tab_group "
+                        "values(1,'x','T2',-1);" +
+                            Contacts(0, 5, 0, "a") + Contacts(10, 2, 1, "b") +
+                            "insert into tab_list(ID,groupID,mirrun) values(20,1,'bad');");
     CFriendFrmWnd* frame = Open();
     Command(frame, kCmdImport);
     EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(524)}), g_boxes);
@@ -272,5 +286,5 @@ TEST_F(ContactTransferTest, AFailureInTheSecondTreeLeavesTheBookAsItWas)
     EXPECT_EQ(groups, GetFriendCache()->groups.count);
     EXPECT_EQ(friends, GetFriendCache()->friends.count);
     EXPECT_EQ(nullptr, frame->LeftView().Tree().Find(static_cast<int>(groups)));
-    EXPECT_TRUE(TakeNotices().empty());
+    EXPECT_TRUE(g_notices.empty());
 }
