@@ -420,15 +420,22 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         return 0;
     PELMO_DB_TRY
     {
-        // The lowest free id: where the ascending ids first stop being 0, 1, 2...
-        CRecFriendList ids(&m_database);
-        ids.Open(CRecordset::snapshot, "select * from tab_list order by ID", CRecordset::none);
         int n = 0;
-        while (!ids.IsEOF() && ids.m_ID == n) {
-            ids.MoveNext();
-            ++n;
+        if (m_planIds) {
+            n = m_nextFreeId;
+            while (m_takenIds.count(n))
+                ++n;
+            m_nextFreeId = n;
+        } else {
+            // The lowest free id: where the ascending ids first stop being 0, 1, 2...
+            CRecFriendList ids(&m_database);
+            ids.Open(CRecordset::snapshot, "select * from tab_list order by ID", CRecordset::none);
+            while (!ids.IsEOF() && ids.m_ID == n) {
+                ids.MoveNext();
+                ++n;
+            }
+            ids.Close();
         }
-        ids.Close();
         info->ID = n;
 
         CRecFriendList rs(&m_database);
@@ -436,6 +443,8 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         rs.AddNew();
         FriendToRow(*info, identity, &rs);
         rs.Update();
+        if (m_planIds)
+            m_takenIds.insert(n);
     }
     PELMO_DB_FAIL(0)
     if (addToCache) {
@@ -545,9 +554,26 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
     const intptr_t groupsBefore = cache ? cache->groups.count : 0;
     const intptr_t friendsBefore = cache ? cache->friends.count : 0;
     bool ok = !addToCache || cache != nullptr;
+    // The contact ids once for the whole copy, so that finding the lowest
+    // free one stays linear over thousands of rows.
+    m_takenIds.clear();
+    m_nextFreeId = 0;
+    try {
+        CRecFriendList ids(&m_database);
+        ids.Open(CRecordset::forwardOnly, "select * from tab_list order by ID", CRecordset::readOnly);
+        for (; !ids.IsEOF(); ids.MoveNext())
+            m_takenIds.insert(ids.m_ID);
+        m_planIds = true;
+    } catch (const CDBException&) {
+        ok = false;
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     std::set<int> copied;
     for (size_t k = 0; ok && k < indices.size(); ++k)
         ok = CopyGroupTree(identity, source, indices[k], newParent, addToCache, skipCheck, copied) == 0;
+    m_planIds = false;
+    m_takenIds.clear();
     if (ok && m_database.CommitTrans())
         return 0;
     m_database.Rollback();

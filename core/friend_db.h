@@ -83,6 +83,12 @@ private:
     DbFailure m_lastFailure = DbFailure::kNone;
     intptr_t m_copyGroupLimit = 0;
     intptr_t m_copyFriendLimit = 0;
+    // During CopyGroupTrees: the contact ids in the file, read once, and
+    // where the search for the lowest free one goes on (ids only get added
+    // inside the transaction, so it never moves back).
+    bool m_planIds = false;
+    std::set<int> m_takenIds;
+    int m_nextFreeId = 0;
 };
 
 #endif
