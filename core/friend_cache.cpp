@@ -11,33 +11,33 @@ namespace {
 
 // Number -> (first position, how many) for one cache's contact array.
 // The host polls presence for every contact, so lookups must not scan.
-// The index belongs to one state of the array: the cache, its block, its
-// count and the library's change counter. The host may also write the array
-// in place; a hit that does not match the array falls back to the scan and
-// the index is built anew.
+// The index follows one cache: elements appended since the last look are
+// added to it, any other change the library makes (the change counter)
+// builds it anew. The host may also write the array in place; a hit that
+// does not match the array falls back to the scan and the index is built
+// anew.
 struct NumberIndex {
     const FriendCache* cache = nullptr;
-    const FriendInfo* data = nullptr;
     intptr_t count = -1;
     uint64_t changes = 0;
     std::unordered_map<std::string, std::pair<intptr_t, intptr_t>> where;
 
-    bool Fits(const FriendCache* c) const
-    {
-        return cache == c && data == c->friends.data && count == c->friends.count && changes == ArrayChangeCount();
-    }
     void Forget() { cache = nullptr; }
-    void Build(const FriendCache* c)
+    // Brings the index up to the array: appends since the last look are
+    // added, any other change builds it anew.
+    void Follow(const FriendCache* c)
     {
-        where.clear();
-        where.reserve(static_cast<size_t>(c->friends.count));
-        for (intptr_t i = 0; i < c->friends.count; ++i) {
+        if (cache != c || changes != ArrayChangeCount() || c->friends.count < count) {
+            where.clear();
+            where.reserve(static_cast<size_t>(c->friends.count));
+            count = 0;
+        }
+        for (intptr_t i = count; i < c->friends.count; ++i) {
             auto inserted = where.emplace(FieldText(c->friends.data[i].mirrun), std::make_pair(i, intptr_t{1}));
             if (!inserted.second)
                 ++inserted.first->second.second;
         }
         cache = c;
-        data = c->friends.data;
         count = c->friends.count;
         changes = ArrayChangeCount();
     }
@@ -69,8 +69,7 @@ std::vector<intptr_t> ScanNumber(const FriendCache* cache, const char* number, b
 // when the index no longer matches the array and the scan must answer.
 intptr_t IndexedFirst(const FriendCache* cache, const char* number, intptr_t* howMany)
 {
-    if (!g_index.Fits(cache))
-        g_index.Build(cache);
+    g_index.Follow(cache);
     auto it = g_index.where.find(number);
     if (it == g_index.where.end())
         return -1;

@@ -22,9 +22,10 @@ void SharedFree(void* block);
 extern const char kFriendGroupArrayClass[];
 extern const char kFriendInfoArrayClass[];
 
-// Counts every change the library makes to any array, so that what is
-// derived from an array (the cache's number index) knows when it is stale.
-// Code that writes elements in place calls NoteArrayChanged itself.
+// Counts every change the library makes to any array other than appending,
+// so that what is derived from an array (the cache's number index) knows
+// when it is stale; appends only add elements after the old ones. Code that
+// writes elements in place calls NoteArrayChanged itself.
 uint64_t ArrayChangeCount();
 void NoteArrayChanged();
 
@@ -75,7 +76,8 @@ bool ArraySetSize(Array& a, intptr_t newSize)
     using Element = typename std::remove_pointer<decltype(a.data)>::type;
     if (newSize < 0 || !ArrayIsSane(a))
         return false;
-    NoteArrayChanged();
+    if (newSize < a.count)
+        NoteArrayChanged();
     if (newSize == 0) {
         SharedFree(a.data);
         a.data = nullptr;
@@ -150,7 +152,6 @@ auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data)
     const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
     if (n > limit - a.count)
         return nullptr;
-    NoteArrayChanged();
     intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n, limit);
     if (capacity != a.capacity || !a.data) {
         // Fresh room from the shared allocator comes zeroed.
