@@ -178,10 +178,42 @@ bool CDatabase::OpenEx(const char* connect, unsigned options)
     return true;
 }
 
+sqlite3_stmt* CDatabase::Prepare(const std::string& sql)
+{
+    if (!m_db)
+        throw CDBException(-1, "connection not open");
+    auto idle = m_idle.find(sql);
+    if (idle != m_idle.end()) {
+        sqlite3_stmt* st = idle->second;
+        m_idle.erase(idle);
+        return st;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr) != SQLITE_OK || !st) {
+        sqlite3_finalize(st);
+        ThrowLastError(sql);
+    }
+    return st;
+}
+
+void CDatabase::Recycle(sqlite3_stmt* statement)
+{
+    if (!statement)
+        return;
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    const char* text = sqlite3_sql(statement);
+    if (!m_db || !text || !m_idle.emplace(text, statement).second)
+        sqlite3_finalize(statement);
+}
+
 void CDatabase::Close()
 {
     if (!m_db)
         return;
+    for (auto& idle : m_idle)
+        sqlite3_finalize(idle.second);
+    m_idle.clear();
     if (m_inTransaction)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     m_inTransaction = false;

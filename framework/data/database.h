@@ -4,9 +4,11 @@
 #define PELMO_DATA_DATABASE_H
 
 #include <exception>
+#include <map>
 #include <string>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // Raised by every failing database step, as the class library does; the
 // address-book code catches it where the step happens.
@@ -55,11 +57,18 @@ public:
     long long QueryInteger(const char* sql);
 
     sqlite3* Handle() const { return m_db; }
+    // Prepared statements are kept by their text while the connection is
+    // open: the address book runs the same few texts for every row. Prepare
+    // throws CDBException; Recycle resets a statement (which releases its
+    // read lock) and keeps it for the next Prepare of the same text.
+    sqlite3_stmt* Prepare(const std::string& sql);
+    void Recycle(sqlite3_stmt* statement);
     // Throws CDBException carrying the connection's last error.
     [[noreturn]] void ThrowLastError(const std::string& context) const;
 
 private:
     sqlite3* m_db = nullptr;
+    std::map<std::string, sqlite3_stmt*> m_idle;
     std::string m_connect;
     std::string m_path;
     bool m_inTransaction = false;

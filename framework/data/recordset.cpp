@@ -116,9 +116,7 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options)
         m_table.clear();
     m_sql = text;
 
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, statement.c_str(), -1, &st, nullptr) != SQLITE_OK)
-        m_pDatabase->ThrowLastError(text);
+    sqlite3_stmt* st = m_pDatabase->Prepare(statement);
 
     // Bind fields by column name; the injected rowid is column 0.
     int first = m_hasRowid ? 1 : 0;
@@ -132,7 +130,7 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options)
                 m_columnOf[f] = c;
         }
         if (m_columnOf[f] < 0) {
-            sqlite3_finalize(st);
+            m_pDatabase->Recycle(st);
             throw CDBException(-1, "column " + m_fieldNames[f] + " not found in: " + text);
         }
     }
@@ -179,7 +177,7 @@ void CRecordset::Drain()
 void CRecordset::Close()
 {
     if (m_stmt)
-        sqlite3_finalize(m_stmt);
+        m_pDatabase->Recycle(m_stmt);
     m_stmt = nullptr;
     m_open = false;
     m_rows.clear();
@@ -236,7 +234,7 @@ void CRecordset::FetchNext()
         return;
     }
     // At the end the statement goes at once: it holds the file's read lock.
-    sqlite3_finalize(m_stmt);
+    m_pDatabase->Recycle(m_stmt);
     m_stmt = nullptr;
     m_eof = true;
     if (m_openType == forwardOnly)
@@ -415,9 +413,7 @@ bool CRecordset::Update()
     }
 
     sqlite3* db = m_pDatabase->Handle();
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-        m_pDatabase->ThrowLastError(sql);
+    sqlite3_stmt* st = m_pDatabase->Prepare(sql);
     int slot = 1;
     for (size_t f : dirty) {
         const FieldValue& v = now[f];
@@ -434,9 +430,13 @@ bool CRecordset::Update()
         sqlite3_bind_int64(st, slot, row->rowid);
     }
     int rc = sqlite3_step(st);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        m_pDatabase->ThrowLastError(sql);
+    if (rc != SQLITE_DONE) {
+        // The error text first: recycling resets the statement.
+        const CDBException error(sqlite3_extended_errcode(db), sql + ": " + sqlite3_errmsg(db));
+        m_pDatabase->Recycle(st);
+        throw error;
+    }
+    m_pDatabase->Recycle(st);
     if (mode == EditMode::Edit) {
         if (sqlite3_changes(db) != 1)
             throw CDBException(-1, "Update: the row no longer exists");
@@ -457,14 +457,15 @@ void CRecordset::Delete()
         throw CDBException(-1, "Delete: no current row");
     sqlite3* db = m_pDatabase->Handle();
     std::string sql = "DELETE FROM " + m_table + " WHERE rowid = ?";
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-        m_pDatabase->ThrowLastError(sql);
+    sqlite3_stmt* st = m_pDatabase->Prepare(sql);
     sqlite3_bind_int64(st, 1, row->rowid);
     int rc = sqlite3_step(st);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        m_pDatabase->ThrowLastError(sql);
+    if (rc != SQLITE_DONE) {
+        const CDBException error(sqlite3_extended_errcode(db), sql + ": " + sqlite3_errmsg(db));
+        m_pDatabase->Recycle(st);
+        throw error;
+    }
+    m_pDatabase->Recycle(st);
     if (sqlite3_changes(db) != 1)
         throw CDBException(-1, "Delete: the row no longer exists");
     row->deleted = true;
