@@ -52,11 +52,11 @@
    fields need no terminator. The panel posts PELMO_WM_PANEL_ACTION to its
    parent for a double click on an online contact or an online-list entry:
    wParam the picked value (valid until the panel's next pick), lParam 0. */
-#define PELMO_WM_ONLINE_LIST    (0x0400 + 0x28)
-#define PELMO_WM_LIST_REQUEST   (0x0400 + 0x29)
-#define PELMO_WM_LIST_HIDDEN    (0x0400 + 0x2A)
-#define PELMO_WM_LIST_SHOWN     (0x0400 + 0x2B)
-#define PELMO_WM_PANEL_ACTION   (0x0400 + 0x55)
+#define PELMO_WM_ONLINE_LIST  (0x0400 + 0x28)
+#define PELMO_WM_LIST_REQUEST (0x0400 + 0x29)
+#define PELMO_WM_LIST_HIDDEN  (0x0400 + 0x2A)
+#define PELMO_WM_LIST_SHOWN   (0x0400 + 0x2B)
+#define PELMO_WM_PANEL_ACTION (0x0400 + 0x55)
 
 /* The manager's refresh message (PELMO_WM_MANAGER_REFRESH) to its group
    tree: wParam is what to do; lParam 1. */
