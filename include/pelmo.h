@@ -263,6 +263,25 @@ void* PELMO_API showFriendMain(int unused);
 /* Sets *frameRef to NULL (a NULL frameRef is ignored); the window stays
    open. Always 0. */
 int PELMO_API hideFriendMain(void** frameRef);
+
+/* ---- Contact panel ------------------------------------------------------ */
+
+/* Docks the contact panel over the rightmost 157 pixels of `parent`'s client
+   area (full height) and returns it as an opaque pointer; NULL for a NULL
+   parent or when it cannot be made. `parent` is the window handle where the
+   library once took a class-library window object. A click on a contact
+   posts `pickMessage` (low 16 bits) to the parent, a double click on an
+   online contact PELMO_WM_PANEL_ACTION; wParam points to the picked value
+   (the e-mail for pickMode "mail", the fax number for "fax", else the
+   number), valid until the panel's next pick. barAbove nonzero: the tool bar
+   stands above the panel's content. The panel sends notice 4 when created
+   and 5 when closing; it deletes itself with its window. */
+void* PELMO_API showFriendList(HWND parent, int pickMessage, const char* pickMode, unsigned int barAbove);
+/* Closes the panel *panelRef, sets *panelRef to NULL and makes the panel's
+   parent 157 pixels narrower (never below zero width). -1 when there is
+   nothing to close (NULL panelRef or *panelRef); 0 otherwise, also for a
+   panel already gone with its parent, which is left untouched. */
+int PELMO_API hideFriendList(void** panelRef);
 #endif /* _WIN32 */
 
 #ifdef __cplusplus

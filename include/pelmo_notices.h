@@ -43,6 +43,21 @@
 #define PELMO_PRESENCE_ONLINE  7
 #define PELMO_PRESENCE_OFFLINE 9
 
+/* The contact panel (showFriendList). The host delivers the online list
+   with PELMO_WM_ONLINE_LIST: wParam the block's length in bytes, lParam the
+   block. A length that is a multiple of 16 holds 16-byte numbers only (so a
+   multiple of both 16 and 51 is read as numbers: the protocol relies on
+   it); else a multiple of 51 holds n/51 16-byte numbers followed by n/51
+   35-byte names; any other length, or a null block, empties the list. The
+   fields need no terminator. The panel posts PELMO_WM_PANEL_ACTION to its
+   parent for a double click on an online contact or an online-list entry:
+   wParam the picked value (valid until the panel's next pick), lParam 0. */
+#define PELMO_WM_ONLINE_LIST  (0x0400 + 0x28)
+#define PELMO_WM_LIST_REQUEST (0x0400 + 0x29)
+#define PELMO_WM_LIST_HIDDEN  (0x0400 + 0x2A)
+#define PELMO_WM_LIST_SHOWN   (0x0400 + 0x2B)
+#define PELMO_WM_PANEL_ACTION (0x0400 + 0x55)
+
 /* The manager's refresh message (PELMO_WM_MANAGER_REFRESH) to its group
    tree: wParam is what to do; lParam 1. */
 #define PELMO_MANAGER_ADD_GROUP 0

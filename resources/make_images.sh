@@ -111,3 +111,22 @@ manager_images() {
   rm -f "${faces[@]}"
 }
 manager_images
+
+# The contact panel's pictures. Magenta is transparent.
+panel_images() {
+  local m='#ff00ff' name colour
+  for name in offline:'#a9afbb' online:'#2fa84f' special:'#e08a1e'; do
+    colour=${name#*:}
+    "$im" -size 24x24 xc:"$m" +antialias -fill "$colour" -stroke '#3b4252' -strokewidth 1 \
+      -draw 'circle 12,8 12,3' -draw 'roundrectangle 4,14 20,22 6,6' \
+      -type TrueColor BMP3:"$out/panel_${name%%:*}.bmp"
+  done
+  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 1,2 9,2 5,8' \
+    -type TrueColor BMP3:"$out/panel_expand_open.bmp"
+  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 2,1 8,5 2,9' \
+    -type TrueColor BMP3:"$out/panel_expand_closed.bmp"
+  "$im" -size 16x16 xc:"$m" +antialias -fill '#2fa84f' -draw 'circle 8,8 8,1' -fill white \
+    -draw 'rectangle 4,7 12,9' -draw 'rectangle 7,4 9,12' -type TrueColor BMP3:"$out/panel_add_contact.bmp"
+  "$im" -size 157x400 gradient:'#e7ddd9'-'#ccb7b5' -type TrueColor BMP3:"$out/panel_background.bmp"
+}
+panel_images

@@ -81,4 +81,15 @@
 #define IDB_MANAGER_TOOLBAR 7026
 #define IDB_CONTACT_STATES  7023
 
+/* Contact panel: presence pictures (24x24, magenta transparent) for
+   offline, online and special, the expander pictures, the extra root's
+   add-contact picture and the panel background */
+#define IDB_PANEL_EXPAND_CLOSED 3169
+#define IDB_PANEL_OFFLINE       3170
+#define IDB_PANEL_ONLINE        3172
+#define IDB_PANEL_SPECIAL       3173
+#define IDB_PANEL_EXPAND_OPEN   3174
+#define IDB_PANEL_BACKGROUND    3178
+#define IDB_PANEL_ADD_CONTACT   3200
+
 #endif

@@ -1,0 +1,517 @@
+#include "panel/friend_sel_wnd.h"
+
+#include "core/friend_db.h"
+#include "core/host_config.h"
+#include "core/resource_text.h"
+#include "core/session_state.h"
+#include "core/text.h"
+#include "manager/manager_pane.h"
+#include "resource_ids.h"
+#include "string_ids.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr char kPanelClass[] = "PelmoFriendSel";
+constexpr UINT WM_PANEL_ACTION = PELMO_WM_PANEL_ACTION;
+constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
+                             TVS_NOTOOLTIPS | TVS_FULLROWSELECT | kCherryHotParents | kCherryClickExpands;
+constexpr COLORREF kTreeBack = 0xF7EFEF;
+constexpr COLORREF kGround = 0xCCB7B5;
+constexpr COLORREF kFrameOuter = 0xCCB6AB;
+constexpr COLORREF kFrameInner = 0xF2EAEB;
+constexpr COLORREF kFrameShade = 0xFCF8F8;
+constexpr int kItemHeight = 18;
+constexpr int kDefaultIndent = 20;
+constexpr size_t kMaxNumberChars = 15;
+constexpr char kFontFace[] = "Bodoni MT";
+constexpr int kFontPoints = 9;
+const UINT kPictureIds[3] = {IDB_PANEL_OFFLINE, IDB_PANEL_ONLINE, IDB_PANEL_SPECIAL};
+
+HFONT MakeFont(HWND window)
+{
+    HDC dc = ::GetDC(window);
+    const int height = -::MulDiv(kFontPoints, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ::ReleaseDC(window, dc);
+    return ::CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kFontFace);
+}
+
+panel::PanelTexts Texts()
+{
+    return panel::PanelTexts{resources::String(IDS_SERVICE_ROOT), resources::String(IDS_GROUP_MY_FRIENDS),
+                             resources::String(IDS_CONTACTDLG_TITLE_ADD), resources::String(IDS_EMPTY_GROUP_ITEM),
+                             resources::String(IDS_SERVICE_NAME, 49)};
+}
+
+void Line(HDC dc, COLORREF colour, int x1, int y1, int x2, int y2)
+{
+    Pen pen(::CreatePen(PS_SOLID, 1, colour));
+    SelectScope keep(dc, pen.Get());
+    ::MoveToEx(dc, x1, y1, nullptr);
+    ::LineTo(dc, x2, y2);
+}
+
+std::set<void*>& LivePanels()
+{
+    static std::set<void*> panels;
+    return panels;
+}
+
+}  // namespace
+
+CFriendSelWnd::CFriendSelWnd()
+{
+    LivePanels().insert(this);
+}
+
+CFriendSelWnd::~CFriendSelWnd()
+{
+    LivePanels().erase(this);
+}
+
+CFriendSelWnd* CFriendSelWnd::Live(void* address)
+{
+    return LivePanels().count(address) ? static_cast<CFriendSelWnd*>(address) : nullptr;
+}
+
+CFriendSelWnd* CFriendSelWnd::Open(HWND parent, UINT pickMessage, const std::string& pickMode, UINT barAbove)
+{
+    if (!parent || !::IsWindow(parent))
+        return nullptr;
+    if (!RegisterWindowClass(kPanelClass, CS_DBLCLKS, nullptr, nullptr, ::LoadCursorA(nullptr, IDC_ARROW)))
+        return nullptr;
+    auto* panel = new (std::nothrow) CFriendSelWnd;
+    if (!panel)
+        return nullptr;
+    panel->m_barAbove = barAbove;
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    const RECT rect{client.right - kPanelWidth, 0, client.right, client.bottom};
+    if (!panel->CreateEx(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect, parent, kPanelId)) {
+        delete panel;  // a failed creation never attached a window
+        return nullptr;
+    }
+    // After the creation, as the host expects: creation does not see them.
+    panel->m_pickMode = pickMode;
+    panel->m_pickMessage = pickMessage & 0xFFFF;
+    ::ShowWindow(*panel, SW_SHOWNORMAL);
+    return panel;
+}
+
+LRESULT CFriendSelWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_SIZE:
+        OnSize();
+        return 0;
+    case WM_ERASEBKGND:
+        return OnEraseBackground(decode::Dc(wp));
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case PELMO_WM_PRESENCE:
+        OnPresence(wp, lp);
+        return 0;
+    case PELMO_WM_ONLINE_LIST:
+        OnDelivery(static_cast<size_t>(wp), reinterpret_cast<const void*>(lp));
+        break;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
+int CFriendSelWnd::OnCreate()
+{
+    HostConfig config{};
+    if (ReadHostConfig(&config)) {
+        m_identity = FieldText(config.identity);
+        m_notifyWindow = static_cast<HWND>(ULongToHandle(config.notifyWindow));
+        m_notifyMessage = config.notifyMessage;
+    }
+    if (HWND parent = ::GetParent(m_hWnd))
+        SendMessage(WM_SETFONT, ::SendMessageA(parent, WM_GETFONT, 0, 0), 0);
+    m_font.Reset(MakeFont(m_hWnd));
+
+    m_identityLabel.Create(m_identity, WS_CHILD | WS_VISIBLE, RECT{}, m_hWnd, kIdentityLabelId);
+    m_identityLabel.SetTransparent(TRUE).SetBold(TRUE);
+    m_siteLink.Create(resources::String(IDS_MODULE_LABEL), WS_CHILD | WS_VISIBLE, RECT{}, m_hWnd, kSiteLinkId);
+    m_siteLink.SetTransparent(TRUE).SetUnderline(TRUE);
+    if (!m_tree.Create(kTreeStyle, RECT{}, m_hWnd, kPanelTreeId))
+        return -1;
+
+    for (int i = 0; i < 3; ++i)
+        m_pictures[i].Reset(getGlobalBitmap(static_cast<WORD>(kPictureIds[i])));
+    m_expandOpen.Reset(getGlobalBitmap(IDB_PANEL_EXPAND_OPEN));
+    m_expandClosed.Reset(getGlobalBitmap(IDB_PANEL_EXPAND_CLOSED));
+    m_addContact.Reset(getGlobalBitmap(IDB_PANEL_ADD_CONTACT));
+    m_tree.SetDefaultChildIndent(kDefaultIndent);
+    m_tree.SetBackColor(kTreeBack);
+    m_tree.SetItemFonts(m_font.Get());
+    HBITMAP open = m_expandOpen.Get();
+    HBITMAP closed = m_expandClosed.Get();
+    if (open && closed)
+        m_tree.SetExpanderBitmaps(&open, &closed, nullptr);
+    TreeView_SetItemHeight(m_tree, kItemHeight);
+
+    RepairBook();
+    Rebuild();
+    OnSize();
+    Notify(PELMO_NOTICE_LIST_CREATED);
+    return 0;
+}
+
+void CFriendSelWnd::OnSize()
+{
+    const RECT c = GetClientRect();
+    const int t = c.top + (m_barAbove ? kToolBarHeight : 0);
+    const int labelTop = m_barAbove ? t + 17 : t + 8;
+    const int treeTop = m_barAbove ? t + 45 : t + 38;
+    if (m_identityLabel.IsWindow())
+        ::MoveWindow(m_identityLabel, c.left + 37, labelTop, 114, 18, TRUE);
+    if (m_tree.IsWindow())
+        ::MoveWindow(m_tree, c.left + 7, treeTop, c.right - 10 - (c.left + 7), c.bottom - 29 - treeTop, TRUE);
+    if (m_siteLink.IsWindow())
+        ::MoveWindow(m_siteLink, c.left + 40, c.bottom - 22, 101, 16, TRUE);
+}
+
+BOOL CFriendSelWnd::OnEraseBackground(HDC dc)
+{
+    RECT c = GetClientRect();
+    if (m_barAbove)
+        c.top += kToolBarHeight;
+    Brush ground(::CreateSolidBrush(kGround));
+    ::FillRect(dc, &c, ground);
+    return TRUE;
+}
+
+void CFriendSelWnd::OnPaint()
+{
+    PaintDC dc(m_hWnd);
+    if (!m_tree.IsWindow())
+        return;
+    RECT r{};
+    ::GetWindowRect(m_tree, &r);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+    Line(dc, kFrameOuter, r.left - 2, r.top - 2, r.left - 2, r.bottom + 3);
+    Line(dc, kFrameOuter, r.right + 2, r.top - 2, r.right + 2, r.bottom + 3);
+    Line(dc, kFrameOuter, r.left - 2, r.top - 2, r.right + 3, r.top - 2);
+    Line(dc, kFrameOuter, r.left - 1, r.bottom + 2, r.right + 2, r.bottom + 2);
+    Line(dc, kFrameInner, r.left - 1, r.top - 1, r.left - 1, r.bottom + 2);
+    Line(dc, kFrameInner, r.left - 1, r.top - 1, r.right + 2, r.top - 1);
+    Line(dc, kFrameInner, r.right + 1, r.top - 1, r.right + 1, r.bottom + 2);
+    Line(dc, kFrameShade, r.left - 2, r.bottom + 2, r.right + 3, r.bottom + 2);
+}
+
+void CFriendSelWnd::OnClose()
+{
+    Notify(PELMO_NOTICE_LIST_CLOSING);
+    DestroyWindow();
+}
+
+void CFriendSelWnd::OnDestroy()
+{
+    m_itemByNumber.clear();
+    m_numberOfItem.clear();
+    m_imageOfItem.clear();
+}
+
+void CFriendSelWnd::Notify(WPARAM code) const
+{
+    if (m_notifyWindow && ::IsWindow(m_notifyWindow))
+        ::SendMessageA(m_notifyWindow, m_notifyMessage, code, reinterpret_cast<LPARAM>(m_hWnd));
+}
+
+void CFriendSelWnd::RepairBook()
+{
+    FriendCache* cache = GetFriendCache();
+    const panel::RepairPlan plan = panel::PlanRepair(cache);
+    if (plan.moves.empty() && plan.removeIndex < 0)
+        return;
+    CFriendDB db;
+    if (!manager::OpenBook(db))
+        return;
+    const std::string serviceName = resources::String(IDS_SERVICE_NAME, 49);
+    for (const panel::RepairMove& move : plan.moves) {
+        FriendInfo changed = cache->friends.data[move.index];
+        changed.groupID = move.groupId;
+        if (move.rename)
+            CopyField(changed.nickname, serviceName);
+        db.ModifyFriend(m_identity.c_str(), &changed);
+    }
+    if (plan.removeIndex >= 0 && plan.removeIndex < cache->friends.count) {
+        const FriendInfo victim = cache->friends.data[plan.removeIndex];
+        db.DeleteFriend(m_identity.c_str(), &victim);
+    }
+}
+
+void CFriendSelWnd::RememberExpansion()
+{
+    // Read from the items themselves, so keyboard and expander clicks count.
+    for (HTREEITEM item = m_tree.Next(nullptr, TVGN_ROOT); item; item = m_tree.Next(item, TVGN_NEXT)) {
+        std::vector<HTREEITEM> stack{item};
+        while (!stack.empty()) {
+            HTREEITEM at = stack.back();
+            stack.pop_back();
+            const int value = static_cast<int>(m_tree.GetItemData(at));
+            const bool open = (TreeView_GetItemState(m_tree, at, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+            const intptr_t g = panel::GroupIndexOf(value);
+            if (value == panel::kServiceRootValue)
+                m_serviceExpanded = open;
+            else if (value == panel::kExtraRootValue)
+                m_extraExpanded = open;
+            else if (g >= 0 && static_cast<size_t>(g) < m_groupIdOfValue.size())
+                m_groupExpanded[m_groupIdOfValue[g]] = open;
+            for (HTREEITEM child = m_tree.Next(at, TVGN_CHILD); child; child = m_tree.Next(child, TVGN_NEXT))
+                if (m_tree.Next(child, TVGN_CHILD))
+                    stack.push_back(child);
+        }
+    }
+}
+
+void CFriendSelWnd::Rebuild()
+{
+    if (m_rebuilding)  // a modal box inside a rebuild must not start another
+        return;
+    m_rebuilding = true;
+    RememberExpansion();
+    FriendCache* cache = GetFriendCache();
+    if (panel::NeedsServiceContact(cache)) {
+        FriendInfo record = panel::ServiceContactRecord();
+        CFriendDB db;
+        if (manager::OpenBook(db) && db.AddFriendRec(m_identity.c_str(), &record, 1, 1, 0))
+            setFriendState(record.mirrun, PELMO_STATE_ONLINE);
+        cache = GetFriendCache();
+    }
+    const session::OnlineList& list = session::Current().onlineList;
+    const std::vector<panel::PanelItem> items =
+        panel::BuildPanelTree(cache, list.numbers.empty() ? nullptr : &list, Texts());
+
+    ::SendMessageA(m_tree, WM_SETREDRAW, FALSE, 0);
+    m_tree.DeleteAllItemsEx();
+    m_itemByNumber.clear();
+    m_numberOfItem.clear();
+    m_imageOfItem.clear();
+    m_groupIdOfValue.clear();
+    if (cache && cache->groups.count > 0 && cache->groups.data) {
+        for (intptr_t g = 0; g < cache->groups.count; ++g)
+            m_groupIdOfValue.push_back(cache->groups.data[g].ID);
+    }
+    std::vector<HTREEITEM> handles(items.size(), nullptr);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const panel::PanelItem& it = items[i];
+        HTREEITEM parent = it.parent >= 0 ? handles[static_cast<size_t>(it.parent)] : TVI_ROOT;
+        HTREEITEM item = m_tree.InsertItemShort(it.text, parent, TVI_LAST);
+        handles[i] = item;
+        if (!item)
+            continue;
+        m_tree.SetItemData(item, it.value);
+        m_tree.SetItemChildIndent(item, it.childIndent, false);
+        if (it.bold)
+            m_tree.SetItemFontStyle(item, 1, 0);
+        if (it.kind == panel::ItemKind::kServiceRoot || it.kind == panel::ItemKind::kExtraRoot ||
+            it.kind == panel::ItemKind::kGroup)
+            m_tree.SetItemTextColor(item, it.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+        if (!it.tip.empty())
+            m_tree.SetItemTip(item, it.tip);
+        if (it.kind == panel::ItemKind::kExtraRoot && m_addContact)
+            m_tree.AddItemImage(item, m_addContact.Get(), kImageRightBack);
+        if (it.rank != panel::kNoRank)
+            m_tree.SetKeyValue(it.value, it.rank);
+        if (it.kind == panel::ItemKind::kContact || it.kind == panel::ItemKind::kListEntry) {
+            ApplyPresence(item, it.rank);
+            if (it.kind == panel::ItemKind::kContact) {
+                m_numberOfItem[item] = it.tip;
+                auto found = m_itemByNumber.find(it.tip);
+                // The first contact in cache order answers for its number.
+                if (found == m_itemByNumber.end() || m_tree.GetItemData(found->second) > it.value)
+                    m_itemByNumber[it.tip] = item;
+            }
+        }
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        const panel::PanelItem& it = items[i];
+        bool open = false;
+        if (it.kind == panel::ItemKind::kServiceRoot)
+            open = m_serviceExpanded;
+        else if (it.kind == panel::ItemKind::kExtraRoot)
+            open = m_extraExpanded;
+        else if (it.kind == panel::ItemKind::kGroup) {
+            const intptr_t g = panel::GroupIndexOf(it.value);
+            open = static_cast<size_t>(g) < m_groupIdOfValue.size() && m_groupExpanded[m_groupIdOfValue[g]];
+        }
+        if (open && handles[i])
+            TreeView_Expand(m_tree, handles[i], TVE_EXPAND);
+    }
+    ::SendMessageA(m_tree, WM_SETREDRAW, TRUE, 0);
+    if (!handles.empty() && handles[0])
+        TreeView_EnsureVisible(m_tree, handles[0]);
+    ::InvalidateRect(m_tree, nullptr, TRUE);
+    m_rebuilding = false;
+}
+
+void CFriendSelWnd::ApplyPresence(HTREEITEM item, int rank)
+{
+    const panel::Picture picture = panel::PictureOf(rank);
+    if (picture == panel::Picture::kNone)
+        return;
+    HBITMAP bitmap = m_pictures[static_cast<int>(picture) - 1].Get();
+    if (!bitmap)
+        return;
+    const auto known = m_imageOfItem.find(item);
+    // An item without an image gets one inserted, never a failed replace.
+    const int position =
+        known != m_imageOfItem.end() && known->second ? static_cast<int>(known->second) : kImageLeftFront;
+    m_imageOfItem[item] = m_tree.AddItemImage(item, bitmap, position);
+}
+
+int CALLBACK CFriendSelWnd::CompareByRank(LPARAM a, LPARAM b, LPARAM treePtr)
+{
+    const auto* tree = reinterpret_cast<const CCherryTree*>(treePtr);
+    const int va = static_cast<int>(a);
+    const int vb = static_cast<int>(b);
+    const bool groupA = panel::KindOf(va) == panel::ItemKind::kGroup;
+    const bool groupB = panel::KindOf(vb) == panel::ItemKind::kGroup;
+    if (groupA != groupB)
+        return groupA ? -1 : 1;  // subgroups before contacts
+    if (groupA)
+        return va > vb ? -1 : (va < vb ? 1 : 0);  // cache order
+    const int ra = tree->GetKeyValue(va);
+    const int rb = tree->GetKeyValue(vb);
+    if (ra != rb)
+        return ra > rb ? -1 : 1;
+    return va < vb ? -1 : (va > vb ? 1 : 0);
+}
+
+void CFriendSelWnd::SortChildren(HTREEITEM parent)
+{
+    TVSORTCB sort{};
+    sort.hParent = parent;
+    sort.lpfnCompare = CompareByRank;
+    sort.lParam = reinterpret_cast<LPARAM>(&m_tree);
+    ::SendMessageA(m_tree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
+}
+
+void CFriendSelWnd::OnPresence(WPARAM code, LPARAM lp)
+{
+    if (code == PELMO_PRESENCE_REBUILD) {
+        Rebuild();
+        return;
+    }
+    if ((code != PELMO_PRESENCE_ONLINE && code != PELMO_PRESENCE_OFFLINE) || !lp)
+        return;
+    char number[kMaxNumberChars + 1] = {};
+    CopyField(number, reinterpret_cast<const char*>(lp));
+    const auto found = m_itemByNumber.find(number);
+    if (found == m_itemByNumber.end())
+        return;
+    HTREEITEM item = found->second;
+    const int value = static_cast<int>(m_tree.GetItemData(item));
+    FriendCache* cache = GetFriendCache();
+    if (!panel::ContactMatches(cache, value, number)) {
+        Rebuild();  // the arrays moved under us
+        return;
+    }
+    const int rank = panel::ContactRank(cache->friends.data[value]);
+    if (rank == panel::kNoRank)
+        return;
+    ApplyPresence(item, rank);
+    m_tree.SetKeyValue(value, rank);
+    SortChildren(m_tree.Next(item, TVGN_PARENT));
+}
+
+void CFriendSelWnd::OnDelivery(size_t length, const void* block)
+{
+    session::OnlineList& list = session::Current().onlineList;
+    if (length != 0)
+        list = panel::ParseOnlineBlock(block, length);
+    Rebuild();
+}
+
+bool CFriendSelWnd::SelectedValue(std::string* value, bool* fromList, bool* online)
+{
+    *fromList = false;
+    *online = false;
+    HTREEITEM item = m_tree.GetCaret();
+    if (!item)
+        return false;
+    const int itemValue = static_cast<int>(m_tree.GetItemData(item));
+    switch (panel::KindOf(itemValue)) {
+    case panel::ItemKind::kContact: {
+        FriendCache* cache = GetFriendCache();
+        const auto number = m_numberOfItem.find(item);
+        if (number == m_numberOfItem.end() || !panel::ContactMatches(cache, itemValue, number->second)) {
+            Rebuild();  // never act on another contact
+            return false;
+        }
+        *value = panel::PickValue(cache->friends.data[itemValue], m_pickMode);
+        *online = cache->friends.data[itemValue].state != PELMO_STATE_OFFLINE;
+        return true;
+    }
+    case panel::ItemKind::kListEntry: {
+        const session::OnlineList& list = session::Current().onlineList;
+        const size_t entry = static_cast<size_t>(panel::ListEntryOf(itemValue));
+        if (entry >= list.numbers.size())
+            return false;
+        *value = list.numbers[entry];
+        *fromList = true;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CFriendSelWnd::Post(UINT msg, const std::string& value)
+{
+    CopyField(m_picked, value);
+    m_pickedText = m_picked;
+    if (HWND parent = ::GetParent(m_hWnd))
+        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(m_picked), 0);
+}
+
+void CFriendSelWnd::OnPick()
+{
+    m_picked[0] = 0;
+    m_pickedText.clear();
+    std::string value;
+    bool fromList = false;
+    bool online = false;
+    if (SelectedValue(&value, &fromList, &online))
+        Post(m_pickMessage, value);
+}
+
+void CFriendSelWnd::OnDoubleClick()
+{
+    m_picked[0] = 0;
+    m_pickedText.clear();
+    m_pickedFromList = false;  // a list entry's double click does not outlive itself
+    std::string value;
+    bool online = false;
+    if (!SelectedValue(&value, &m_pickedFromList, &online))
+        return;
+    if (m_pickedFromList || online)
+        Post(WM_PANEL_ACTION, value);
+}
+
+LRESULT CFriendSelWnd::OnNotify(NMHDR& header)
+{
+    if (header.idFrom == kPanelTreeId) {
+        switch (header.code) {
+        case NM_CLICK:
+            OnPick();
+            return 0;
+        case NM_DBLCLK:
+            OnDoubleClick();
+            return 0;
+        }
+    }
+    return CWnd::OnNotify(header);
+}

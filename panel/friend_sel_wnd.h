@@ -1,0 +1,103 @@
+// CFriendSelWnd: the contact panel the host docks at the right edge of its
+// window. It applies what panel_rules.h decides to a CCherryTree, keeps the
+// pictures up with the host's presence messages and turns clicks into
+// messages to its parent. The object deletes itself once its window is
+// gone (PostNcDestroy); the host only keeps the pointer.
+#pragma once
+
+#include "controls/cherry_tree.h"
+#include "controls/link_label.h"
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+#include "panel/panel_rules.h"
+
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+constexpr UINT kPanelId = 3200;
+constexpr UINT kPanelTreeId = 7035;
+constexpr UINT kIdentityLabelId = 60001;
+constexpr UINT kSiteLinkId = 60004;
+constexpr int kPanelWidth = 157;
+constexpr int kToolBarHeight = 60;
+
+class CFriendSelWnd : public CWnd {
+public:
+    CFriendSelWnd();
+    ~CFriendSelWnd() override;
+
+    // The panel at `address` while it lives, else null: the host may hand
+    // back a pointer whose panel went with its parent window.
+    static CFriendSelWnd* Live(void* address);
+
+    // Creates the panel over the rightmost 157 pixels of `parent`'s client
+    // area; null when it cannot.
+    static CFriendSelWnd* Open(HWND parent, UINT pickMessage, const std::string& pickMode, UINT barAbove);
+
+    CCherryTree& Tree() { return m_tree; }
+    const std::string& PickedValue() const { return m_pickedText; }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    LRESULT OnNotify(NMHDR& header) override;
+    void PostNcDestroy() override { delete this; }
+
+private:
+    int OnCreate();
+    void OnSize();
+    void OnClose();
+    void OnDestroy();
+    BOOL OnEraseBackground(HDC dc);
+    void OnPaint();
+    void OnPresence(WPARAM code, LPARAM number);
+    void OnDelivery(size_t length, const void* block);
+
+    void Notify(WPARAM code) const;
+    void RepairBook();
+    void Rebuild();
+    void ApplyPresence(HTREEITEM item, int rank);
+    void SortChildren(HTREEITEM parent);
+    void RememberExpansion();
+    void OnPick();
+    void OnDoubleClick();
+    // The value of the selected item for a pick or a double click; false
+    // when the item picks nothing. A contact item whose record moved
+    // away makes the panel rebuild instead.
+    bool SelectedValue(std::string* value, bool* fromList, bool* online);
+    void Post(UINT msg, const std::string& value);
+
+    static int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM tree);
+
+    CCherryTree m_tree;
+    CLinkLabel m_identityLabel;
+    CLinkLabel m_siteLink;
+    Bitmap m_pictures[3];  // offline, online, special
+    Bitmap m_expandOpen;
+    Bitmap m_expandClosed;
+    Bitmap m_addContact;
+    Font m_font;
+
+    std::string m_pickMode;
+    UINT m_pickMessage = 0;
+    UINT m_barAbove = 0;
+    std::string m_identity;
+    HWND m_notifyWindow = nullptr;
+    UINT m_notifyMessage = 0;
+    bool m_pickedFromList = false;
+    bool m_rebuilding = false;
+    // The picked value stays here until the next pick, so a posted
+    // message's pointer is valid when the host reads it.
+    char m_picked[64] = {};
+    std::string m_pickedText;
+
+    bool m_serviceExpanded = true;
+    bool m_extraExpanded = false;
+    std::unordered_map<int, bool> m_groupExpanded;  // by group ID
+    // Where each shown contact is, by number, and what its item stands for.
+    std::unordered_map<std::string, HTREEITEM> m_itemByNumber;
+    std::unordered_map<HTREEITEM, std::string> m_numberOfItem;
+    std::unordered_map<HTREEITEM, UINT> m_imageOfItem;
+    std::vector<int> m_groupIdOfValue;  // group index -> ID at the last rebuild
+};
