@@ -149,31 +149,17 @@ bool CTipTreeCtrl::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& resu
 
 bool CLeftView::Create(HWND splitter)
 {
-    return RegisterPaneClass() &&
-           CreateEx(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, 0}, splitter, kId);
+    return CreatePane(splitter, kId);
 }
 
 LRESULT CLeftView::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_CREATE:
-        return OnCreate();
-    case WM_SIZE:
-        OnSize(LOWORD(lp), HIWORD(lp));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        PaintPane(m_hWnd, true);
-        return 0;
-    case WM_SETFOCUS:
-        ::SetFocus(m_tree);
-        return 0;
     case WM_MANAGER_REFRESH:
         OnRefresh(wp);
         return 0;
     }
-    return CWnd::WindowProc(msg, wp, lp);
+    return CManagerPane::WindowProc(msg, wp, lp);
 }
 
 int CLeftView::OnCreate()

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "manager/manager_pane.h"
 #include "manager/manager_rules.h"
 
 #include <commctrl.h>
@@ -35,8 +36,9 @@ protected:
     bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
-class CLeftView : public CWnd {
+class CLeftView : public manager::CManagerPane {
 public:
+    CLeftView() : CManagerPane(true) {}
     static constexpr UINT kId = 0xE900;  // row 0, column 0 of the splitter
     bool Create(HWND splitter);
     CTipTreeCtrl& Tree() { return m_tree; }
@@ -54,8 +56,9 @@ protected:
     LRESULT OnNotify(NMHDR& header) override;
 
 private:
-    int OnCreate();
-    void OnSize(int cx, int cy);
+    int OnCreate() override;
+    void OnSize(int cx, int cy) override;
+    HWND FocusTarget() const override { return m_tree.GetSafeHwnd(); }
     void OnRefresh(WPARAM what);
     void OnSelectionChanged(HTREEITEM item);
     void OnRightClick();

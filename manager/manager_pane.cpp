@@ -95,4 +95,30 @@ UINT TrackPanePopup(HWND owner, int position, POINT screen)
                                               screen.y, 0, owner, nullptr));
 }
 
+bool CManagerPane::CreatePane(HWND splitter, UINT id)
+{
+    return RegisterPaneClass() &&
+           CreateEx(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, 0}, splitter, id);
+}
+
+LRESULT CManagerPane::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_SIZE:
+        OnSize(LOWORD(lp), HIWORD(lp));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        PaintPane(m_hWnd, m_roundLeft);
+        return 0;
+    case WM_SETFOCUS:
+        ::SetFocus(FocusTarget());
+        return 0;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+}
+
 }  // namespace manager

@@ -57,6 +57,24 @@ void PaintPane(HWND pane, bool roundLeft);
 bool RegisterPaneClass();
 extern const char kPaneClass[];
 
+// A pane of the manager's splitter: a window of the pane class on the
+// painted ground, handing the focus to its one control.
+class CManagerPane : public CWnd {
+public:
+    // Makes the pane as child `id` of the splitter.
+    bool CreatePane(HWND splitter, UINT id);
+
+protected:
+    explicit CManagerPane(bool roundLeft) : m_roundLeft(roundLeft) {}
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    virtual int OnCreate() = 0;
+    virtual void OnSize(int cx, int cy) = 0;
+    virtual HWND FocusTarget() const = 0;
+
+private:
+    bool m_roundLeft;
+};
+
 // Sub-menu `position` of menu 7001 as a pop-up at `screen`, owned by
 // `owner`: the command chosen, 0 for none.
 UINT TrackPanePopup(HWND owner, int position, POINT screen);

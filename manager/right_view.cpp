@@ -30,26 +30,12 @@ constexpr UINT WM_PRESENCE_DUE = WM_APP + 0x466;
 
 bool CRightView::Create(HWND splitter)
 {
-    return RegisterPaneClass() &&
-           CreateEx(0, kPaneClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 0, 0}, splitter, kId);
+    return CreatePane(splitter, kId);
 }
 
 LRESULT CRightView::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case WM_CREATE:
-        return OnCreate();
-    case WM_SIZE:
-        OnSize(LOWORD(lp), HIWORD(lp));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-        PaintPane(m_hWnd, false);
-        return 0;
-    case WM_SETFOCUS:
-        ::SetFocus(m_list);
-        return 0;
     case WM_DESTROY:
         OnDestroy();
         break;
@@ -63,7 +49,7 @@ LRESULT CRightView::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         OnPresenceDue();
         return 0;
     }
-    return CWnd::WindowProc(msg, wp, lp);
+    return CManagerPane::WindowProc(msg, wp, lp);
 }
 
 int CRightView::OnCreate()

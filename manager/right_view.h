@@ -8,12 +8,14 @@
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "manager/manager_pane.h"
 #include "manager/manager_rules.h"
 
 #include <commctrl.h>
 
-class CRightView : public CWnd {
+class CRightView : public manager::CManagerPane {
 public:
+    CRightView() : CManagerPane(false) {}
     static constexpr UINT kId = 0xE901;  // row 0, column 1 of the splitter
     static constexpr UINT kListId = 7034;
     bool Create(HWND splitter);
@@ -29,8 +31,9 @@ protected:
     LRESULT OnNotify(NMHDR& header) override;
 
 private:
-    int OnCreate();
-    void OnSize(int cx, int cy);
+    int OnCreate() override;
+    void OnSize(int cx, int cy) override;
+    HWND FocusTarget() const override { return m_list; }
     void OnDestroy();
     void OnRefresh(WPARAM wp, LPARAM lp);
     void OnPresence(WPARAM code);
