@@ -3,6 +3,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <typeinfo>
 #include <cstdlib>
 #include <cstring>
 
@@ -669,6 +670,46 @@ void CCherryTree::OnPaint()
     buffer.CopyOut();
 }
 
+// A picture with its white cut out once per paint: two plain blits a row
+// instead of a transparent blit, which builds its own mask every call.
+struct CCherryTree::MaskedPicture {
+    // The bitmaps outlive the DCs they are selected into.
+    Bitmap colourBits;  // the picture with its white made black
+    Bitmap maskBits;    // white where the picture is white
+    MemoryDC colour;
+    MemoryDC mask;
+    SIZE size{};
+
+    MaskedPicture(HDC reference, HDC scratch, const CCherryItemImage& image)
+        : colourBits(::CreateCompatibleBitmap(reference, image.GetSize().cx, image.GetSize().cy)),
+          maskBits(::CreateBitmap(image.GetSize().cx, image.GetSize().cy, 1, 1, nullptr)),
+          colour(reference),
+          mask(reference),
+          size(image.GetSize())
+    {
+        ::SelectObject(colour, colourBits);
+        ::SelectObject(mask, maskBits);
+        {
+            SelectScope select(scratch, image.Bitmap());
+            ::BitBlt(colour, 0, 0, size.cx, size.cy, scratch, 0, 0, SRCCOPY);
+        }
+        ::SetBkColor(colour, CCherryItemImage::kTransparent);
+        ::BitBlt(mask, 0, 0, size.cx, size.cy, colour, 0, 0, SRCCOPY);
+        ::SetBkColor(colour, kBlack);
+        ::SetTextColor(colour, kWhite);
+        ::BitBlt(colour, 0, 0, size.cx, size.cy, mask, 0, 0, SRCAND);
+    }
+    bool Valid() const { return colourBits && maskBits; }
+    void Draw(HDC dc, int x, int y) const
+    {
+        const COLORREF oldBack = ::SetBkColor(dc, kWhite), oldText = ::SetTextColor(dc, kBlack);
+        ::BitBlt(dc, x, y, size.cx, size.cy, mask, 0, 0, SRCAND);
+        ::BitBlt(dc, x, y, size.cx, size.cy, colour, 0, 0, SRCPAINT);
+        ::SetBkColor(dc, oldBack);
+        ::SetTextColor(dc, oldText);
+    }
+};
+
 CCherryTree::PaintScope::PaintScope(CCherryTree& tree, HDC dc) : m_tree(tree)
 {
     PaintState& state = tree.m_paint;
@@ -676,6 +717,8 @@ CCherryTree::PaintScope::PaintScope(CCherryTree& tree, HDC dc) : m_tree(tree)
         return;
     m_owner = true;
     m_scratch = ::CreateCompatibleDC(dc);
+    m_pictures = std::make_unique<PictureCache>();
+    state.pictures = m_pictures.get();
     state.active = true;
     state.client = tree.GetClientRect();
     state.back = tree.GetBackColor();
@@ -690,6 +733,26 @@ CCherryTree::PaintScope::~PaintScope()
     m_tree.m_paint = PaintState{};
     if (m_scratch)
         ::DeleteDC(m_scratch);
+}
+
+void CCherryTree::DrawImage(HDC dc, const CCherryItemImage& image, int x, int y)
+{
+    // A picture class of the owner's draws itself.
+    if (typeid(image) != typeid(CCherryItemImage) || !image.Bitmap() || !m_paint.pictures) {
+        image.DrawWith(dc, m_paint.scratch, x, y);
+        return;
+    }
+    auto& pictures = *m_paint.pictures;
+    auto found = pictures.find(image.Bitmap());
+    if (found == pictures.end())
+        found = pictures.emplace(image.Bitmap(), std::make_unique<MaskedPicture>(dc, m_paint.scratch, image)).first;
+    // The caller's bitmap may have been redrawn since the last paint, so the
+    // cut-out lives for one paint only.
+    if (found->second->Valid() && found->second->size.cx == image.GetSize().cx &&
+        found->second->size.cy == image.GetSize().cy)
+        found->second->Draw(dc, x, y);
+    else
+        image.DrawWith(dc, m_paint.scratch, x, y);
 }
 
 void CCherryTree::PaintVisibleRows(HDC dc)
@@ -766,7 +829,7 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     if (attr) {
         for (const auto& image : attr->leftImages) {
             const SIZE size = image->GetSize();
-            image->DrawWith(dc, m_paint.scratch, x, row.top);
+            DrawImage(dc, *image, x, row.top);
             Join(layout.leftImages, RECT{x, row.top, x + size.cx, row.top + size.cy});
             x += size.cx + kGap;
         }
@@ -781,9 +844,9 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     std::string shown = GetItemText(item);
     int labelWidth = 0;
     const int n = static_cast<int>(shown.size());
+    SIZE extent{};
     if (n >= 2) {
         const int count = 2 * ((n + 1) / 2);  // an odd length counts its terminator
-        SIZE extent{};
         ::GetTextExtentPoint32A(dc, shown.c_str(), count, &extent);
         const int w1 = std::max(1, static_cast<int>(extent.cx / count));  // never divide by a zero width
         const int room = (kLabelRoom - x) / w1;
@@ -795,7 +858,6 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
         }
         labelWidth = w1 * (static_cast<int>(shown.size()) + 1);
     } else {
-        SIZE extent{};
         ::GetTextExtentPoint32A(dc, shown.c_str(), n, &extent);
         labelWidth = extent.cx;
     }
@@ -803,15 +865,16 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     Fill(dc, layout.label, labelBack);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, text);
-    RECT textRect{x + kTextInset, row.top, layout.label.right, row.bottom};
-    ::DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &textRect,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+    // One line, centred by the measured height: DrawText would measure again.
+    ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    ::ExtTextOutA(dc, x + kTextInset, row.top + (row.bottom - row.top - extent.cy) / 2, 0, nullptr, shown.c_str(),
+                  static_cast<UINT>(shown.size()), nullptr);
     x = layout.label.right + kLabelPad;
 
     if (attr) {
         for (const auto& image : attr->rightImages) {
             const SIZE size = image->GetSize();
-            image->DrawWith(dc, m_paint.scratch, x + kRightImageShift, row.top);
+            DrawImage(dc, *image, x + kRightImageShift, row.top);
             Join(layout.rightImages,
                  RECT{x + kRightImageShift, row.top, x + kRightImageShift + size.cx, row.top + size.cy});
             x += size.cx + kGap + kRightImageShift;

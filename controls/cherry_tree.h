@@ -169,8 +169,11 @@ protected:
 
 private:
     enum class PressEnd { Abandon, Drag, Click };
+    struct MaskedPicture;
+    using PictureCache = std::unordered_map<HBITMAP, std::unique_ptr<MaskedPicture>>;
     // What every row of one paint shares, looked up once per paint.
     struct PaintState {
+        PictureCache* pictures = nullptr;
         bool active = false;
         bool focused = false;
         RECT client{};
@@ -189,6 +192,7 @@ private:
         CCherryTree& m_tree;
         bool m_owner = false;  // only the outermost scope sets up and owns the state
         HDC m_scratch = nullptr;
+        std::unique_ptr<PictureCache> m_pictures;
     };
     struct DragState {
         bool allowed = false;
@@ -215,6 +219,7 @@ private:
     void OnPaint();
     void PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout = true);
     void PaintVisibleRows(HDC dc);
+    void DrawImage(HDC dc, const CCherryItemImage& image, int x, int y);
     LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw);
     void OnButtonDown(bool left, UINT keys, POINT pt);
     PressEnd TrackPress(POINT pt, bool left);
