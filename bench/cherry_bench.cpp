@@ -2,6 +2,7 @@
 // on a bare tree view in the same run. Not a test: run it by hand,
 //   scripts/with-display.sh scripts/wine-run.sh build/x86_64/bin/cherry_bench.exe
 #include "controls/cherry_tree.h"
+#include "framework/Wnd.h"
 
 #include <commctrl.h>
 
@@ -120,6 +121,19 @@ Times Cherry(HWND parent, HBITMAP online, HBITMAP mobile)
     return t;
 }
 
+// A parent of ours, as the tree has in the product: it reflects custom draw
+// back to the control, so each row is painted once, by the control.
+class BenchParent : public CWnd {
+public:
+    BenchParent()
+    {
+        static const char kClass[] = "pelmo.CherryBench";
+        RegisterWindowClass(kClass, CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        CreateEx(0, kClass, "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 300, 700}, nullptr, 0);
+    }
+    ~BenchParent() override { DestroyWindow(); }
+};
+
 HBITMAP Dot(COLORREF colour)
 {
     HDC screen = ::GetDC(nullptr);
@@ -144,8 +158,7 @@ int main()
 {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_TREEVIEW_CLASSES};
     ::InitCommonControlsEx(&init);
-    HWND parent = ::CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 700, nullptr,
-                                    nullptr, nullptr, nullptr);
+    BenchParent parent;
     HBITMAP online = Dot(RGB(0, 160, 0)), mobile = Dot(RGB(0, 0, 200));
     const Times bare = Bare(parent);
     const Times cherry = Cherry(parent, online, mobile);
@@ -159,6 +172,5 @@ int main()
     row("delete all", bare.erase, cherry.erase);
     ::DeleteObject(online);
     ::DeleteObject(mobile);
-    ::DestroyWindow(parent);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <typeinfo>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +50,13 @@ RECT ItemRectRequest(HTREEITEM item)
     return r;
 }
 
+// Fills without creating a brush: rows are filled several times per paint.
+void Fill(HDC dc, const RECT& r, COLORREF colour)
+{
+    ::SetBkColor(dc, colour);
+    ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+}
+
 LPARAM PointParam(POINT pt)
 {
     return MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y));
@@ -76,8 +84,13 @@ CCherryItemImage::CCherryItemImage(UINT id, HBITMAP bitmap) : m_id(id), m_bitmap
 void CCherryItemImage::Draw(HDC dc, int x, int y) const
 {
     MemoryDC source(dc);
-    SelectScope select(source, m_bitmap);
-    ::TransparentBlt(dc, x, y, m_size.cx, m_size.cy, source, 0, 0, m_size.cx, m_size.cy, kTransparent);
+    DrawWith(dc, source, x, y);
+}
+
+void CCherryItemImage::DrawWith(HDC dc, HDC scratch, int x, int y) const
+{
+    SelectScope select(scratch, m_bitmap);
+    ::TransparentBlt(dc, x, y, m_size.cx, m_size.cy, scratch, 0, 0, m_size.cx, m_size.cy, kTransparent);
 }
 
 CCherryTree::~CCherryTree()
@@ -100,8 +113,7 @@ bool CCherryTree::Create(DWORD style, const RECT& rect, HWND parent, UINT id)
 void CCherryTree::PreSubclassWindow()
 {
     // The native tips show the native (shortened) text: ours come from the
-    // module's popup text, which knows the item's tip.
-    ModulePopupText();
+    // module's popup text (UpdateTip), which knows the item's tip.
     for (HTREEITEM item = Next(nullptr, TVGN_ROOT); item; item = Next(item, TVGN_NEXTVISIBLE))
         m_items.emplace(item, GetItemData(item));
 }
@@ -235,7 +247,7 @@ void CCherryTree::Forget(HTREEITEM item)
     m_selected.erase(item);
     m_remembered.erase(item);
     m_items.erase(item);
-    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target})
+    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target, &m_edit.item})
         if (*slot == item)
             *slot = nullptr;
 }
@@ -260,7 +272,7 @@ void CCherryTree::ForgetAll()
     m_selected.clear();
     m_remembered.clear();
     m_items.clear();
-    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = nullptr;
+    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = m_edit.item = nullptr;
 }
 
 std::vector<HTREEITEM> CCherryTree::VisibleItems() const
@@ -294,7 +306,10 @@ const CherryItemLayout* CCherryTree::FindLayout(HTREEITEM item) const
 
 void CCherryTree::RepaintItem(HTREEITEM item) const
 {
-    if (m_bulk || !m_hWnd || !item)
+    // An item no paint has shown yet is covered by the invalidation its
+    // insertion or expansion made; asking the native control where it is
+    // costs a search of every item.
+    if (m_bulk || !m_hWnd || !item || !m_layouts.count(item))
         return;
     RECT row = ItemRectRequest(item);
     if (::SendMessageA(m_hWnd, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
@@ -644,8 +659,8 @@ void CCherryTree::OnPaint()
     BackBuffer buffer(paint, client);
     if (!buffer.Valid())
         return;
-    Brush back(::CreateSolidBrush(GetBackColor()));
-    ::FillRect(buffer, &client, back);
+    PaintScope scope(*this, buffer);
+    Fill(buffer, client, m_paint.back);
     // The native control lays the rows out and, through custom draw, hands
     // each one to PaintItem in this same buffer.
     m_customDrawn = 0;
@@ -655,11 +670,96 @@ void CCherryTree::OnPaint()
     buffer.CopyOut();
 }
 
+// A picture with its white cut out once per paint: two plain blits a row
+// instead of a transparent blit, which builds its own mask every call.
+struct CCherryTree::MaskedPicture {
+    // The bitmaps outlive the DCs they are selected into.
+    Bitmap colourBits;  // the picture with its white made black
+    Bitmap maskBits;    // white where the picture is white
+    MemoryDC colour;
+    MemoryDC mask;
+    SIZE size{};
+
+    MaskedPicture(HDC reference, HDC scratch, const CCherryItemImage& image)
+        : colourBits(::CreateCompatibleBitmap(reference, image.GetSize().cx, image.GetSize().cy)),
+          maskBits(::CreateBitmap(image.GetSize().cx, image.GetSize().cy, 1, 1, nullptr)),
+          colour(reference),
+          mask(reference),
+          size(image.GetSize())
+    {
+        ::SelectObject(colour, colourBits);
+        ::SelectObject(mask, maskBits);
+        {
+            SelectScope select(scratch, image.Bitmap());
+            ::BitBlt(colour, 0, 0, size.cx, size.cy, scratch, 0, 0, SRCCOPY);
+        }
+        ::SetBkColor(colour, CCherryItemImage::kTransparent);
+        ::BitBlt(mask, 0, 0, size.cx, size.cy, colour, 0, 0, SRCCOPY);
+        ::SetBkColor(colour, kBlack);
+        ::SetTextColor(colour, kWhite);
+        ::BitBlt(colour, 0, 0, size.cx, size.cy, mask, 0, 0, SRCAND);
+    }
+    bool Valid() const { return colourBits && maskBits; }
+    void Draw(HDC dc, int x, int y) const
+    {
+        const COLORREF oldBack = ::SetBkColor(dc, kWhite), oldText = ::SetTextColor(dc, kBlack);
+        ::BitBlt(dc, x, y, size.cx, size.cy, mask, 0, 0, SRCAND);
+        ::BitBlt(dc, x, y, size.cx, size.cy, colour, 0, 0, SRCPAINT);
+        ::SetBkColor(dc, oldBack);
+        ::SetTextColor(dc, oldText);
+    }
+};
+
+CCherryTree::PaintScope::PaintScope(CCherryTree& tree, HDC dc) : m_tree(tree)
+{
+    PaintState& state = tree.m_paint;
+    if (state.active)
+        return;
+    m_owner = true;
+    m_scratch = ::CreateCompatibleDC(dc);
+    m_pictures = std::make_unique<PictureCache>();
+    state.pictures = m_pictures.get();
+    state.active = true;
+    state.client = tree.GetClientRect();
+    state.back = tree.GetBackColor();
+    state.focused = ::GetFocus() == tree.m_hWnd;
+    state.scratch = m_scratch;
+}
+
+CCherryTree::PaintScope::~PaintScope()
+{
+    if (!m_owner)
+        return;
+    m_tree.m_paint = PaintState{};
+    if (m_scratch)
+        ::DeleteDC(m_scratch);
+}
+
+void CCherryTree::DrawImage(HDC dc, const CCherryItemImage& image, int x, int y)
+{
+    // A picture class of the owner's draws itself.
+    if (typeid(image) != typeid(CCherryItemImage) || !image.Bitmap() || !m_paint.pictures) {
+        image.DrawWith(dc, m_paint.scratch, x, y);
+        return;
+    }
+    auto& pictures = *m_paint.pictures;
+    auto found = pictures.find(image.Bitmap());
+    if (found == pictures.end())
+        found = pictures.emplace(image.Bitmap(), std::make_unique<MaskedPicture>(dc, m_paint.scratch, image)).first;
+    // The caller's bitmap may have been redrawn since the last paint, so the
+    // cut-out lives for one paint only.
+    if (found->second->Valid() && found->second->size.cx == image.GetSize().cx &&
+        found->second->size.cy == image.GetSize().cy)
+        found->second->Draw(dc, x, y);
+    else
+        image.DrawWith(dc, m_paint.scratch, x, y);
+}
+
 void CCherryTree::PaintVisibleRows(HDC dc)
 {
-    const RECT client = GetClientRect();
-    Brush back(::CreateSolidBrush(GetBackColor()));
-    ::FillRect(dc, &client, back);
+    PaintScope scope(*this, dc);
+    const RECT client = m_paint.client;
+    Fill(dc, client, m_paint.back);
     const int count = static_cast<int>(SendMessage(TVM_GETVISIBLECOUNT)) + 1;
     HTREEITEM item = Next(nullptr, TVGN_FIRSTVISIBLE);
     for (int i = 0; item && i < count; ++i, item = Next(item, TVGN_NEXTVISIBLE)) {
@@ -676,13 +776,12 @@ LRESULT CCherryTree::OnCustomDraw(NMTVCUSTOMDRAW& draw)
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_PREERASE:
         return CDRF_SKIPDEFAULT;
-    case CDDS_ITEMPREPAINT:
-        return CDRF_NOTIFYPOSTPAINT;
-    case CDDS_ITEMPOSTPAINT: {
+    case CDDS_ITEMPREPAINT: {
+        // The whole row is ours: the native drawing of it would be thrown away.
         ++m_customDrawn;
-        const RECT client = GetClientRect();
+        PaintScope scope(*this, draw.nmcd.hdc);
         PaintItem(draw.nmcd.hdc, reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec),
-                  RECT{0, draw.nmcd.rc.top, client.right, draw.nmcd.rc.bottom});
+                  RECT{0, draw.nmcd.rc.top, m_paint.client.right, draw.nmcd.rc.bottom});
         return CDRF_SKIPDEFAULT;
     }
     }
@@ -691,23 +790,19 @@ LRESULT CCherryTree::OnCustomDraw(NMTVCUSTOMDRAW& draw)
 
 void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout)
 {
-    DcState saved(dc);
-    const std::string full = GetItemText(item);
+    PaintScope scope(*this, dc);
     const UINT native = static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFFFF));
     const CCherryItemAttr* attr = FindAttr(item);
-    const bool focused = ::GetFocus() == m_hWnd;
+    const bool focused = m_paint.focused;
     const bool selected = IsSelected(item) || (native & TVIS_DROPHILITED);
-    {
-        Brush back(::CreateSolidBrush(GetBackColor()));
-        ::FillRect(dc, &row, back);
-    }
+    Fill(dc, row, m_paint.back);
 
     const bool bold = (attr && attr->bold) || (native & TVIS_BOLD);
     const bool italic = attr && attr->italic;
-    if (HFONT font = m_fonts[(bold ? 1 : 0) + (italic ? 2 : 0)].Get())
-        ::SelectObject(dc, font);
-    else if (HFONT own = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)))
-        ::SelectObject(dc, own);
+    HFONT font = m_fonts[(bold ? 1 : 0) + (italic ? 2 : 0)].Get();
+    if (!font)
+        font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    SelectScope selectFont(dc, font);
 
     int x = 0;
     for (HTREEITEM up = Next(item, TVGN_PARENT); up; up = Next(up, TVGN_PARENT)) {
@@ -721,20 +816,20 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     if (expander && *expander) {
         BITMAP info{};
         ::GetObjectA(*expander, sizeof info, &info);
-        MemoryDC source(dc);
-        SelectScope select(source, *expander);
-        ::BitBlt(dc, x, row.top, info.bmWidth, row.bottom - row.top, source, 0, 0, SRCCOPY);
+        SelectScope select(m_paint.scratch, *expander);
+        ::BitBlt(dc, x, row.top, info.bmWidth, row.bottom - row.top, m_paint.scratch, 0, 0, SRCCOPY);
         layout.expander = RECT{x, row.top, x + info.bmWidth, row.bottom};
         x += info.bmWidth + kGap;
     }
 
-    const COLORREF labelBack =
-        selected ? ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_INACTIVECAPTIONTEXT) : GetItemBackColor(item);
+    const COLORREF labelBack = selected ? ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_INACTIVECAPTIONTEXT)
+                               : attr && attr->backColour != CLR_NONE ? attr->backColour
+                                                                      : m_paint.back;
 
     if (attr) {
         for (const auto& image : attr->leftImages) {
             const SIZE size = image->GetSize();
-            image->Draw(dc, x, row.top);
+            DrawImage(dc, *image, x, row.top);
             Join(layout.leftImages, RECT{x, row.top, x + size.cx, row.top + size.cy});
             x += size.cx + kGap;
         }
@@ -749,9 +844,9 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     std::string shown = GetItemText(item);
     int labelWidth = 0;
     const int n = static_cast<int>(shown.size());
+    SIZE extent{};
     if (n >= 2) {
         const int count = 2 * ((n + 1) / 2);  // an odd length counts its terminator
-        SIZE extent{};
         ::GetTextExtentPoint32A(dc, shown.c_str(), count, &extent);
         const int w1 = std::max(1, static_cast<int>(extent.cx / count));  // never divide by a zero width
         const int room = (kLabelRoom - x) / w1;
@@ -763,26 +858,23 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
         }
         labelWidth = w1 * (static_cast<int>(shown.size()) + 1);
     } else {
-        SIZE extent{};
         ::GetTextExtentPoint32A(dc, shown.c_str(), n, &extent);
         labelWidth = extent.cx;
     }
     layout.label = RECT{x, row.top, x + labelWidth + kLabelPad, row.bottom};
-    {
-        Brush back(::CreateSolidBrush(labelBack));
-        ::FillRect(dc, &layout.label, back);
-    }
+    Fill(dc, layout.label, labelBack);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, text);
-    RECT textRect{x + kTextInset, row.top, layout.label.right, row.bottom};
-    ::DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &textRect,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+    // One line, centred by the measured height: DrawText would measure again.
+    ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    ::ExtTextOutA(dc, x + kTextInset, row.top + (row.bottom - row.top - extent.cy) / 2, 0, nullptr, shown.c_str(),
+                  static_cast<UINT>(shown.size()), nullptr);
     x = layout.label.right + kLabelPad;
 
     if (attr) {
         for (const auto& image : attr->rightImages) {
             const SIZE size = image->GetSize();
-            image->Draw(dc, x + kRightImageShift, row.top);
+            DrawImage(dc, *image, x + kRightImageShift, row.top);
             Join(layout.rightImages,
                  RECT{x + kRightImageShift, row.top, x + kRightImageShift + size.cx, row.top + size.cy});
             x += size.cx + kGap + kRightImageShift;
@@ -873,7 +965,11 @@ void CCherryTree::UpdateTip(POINT pt)
     popup.Cancel();
     RECT tool{};
     const std::string text = TipTextAt(pt, &tool);
-    if (text.empty() || !popup.IsWindow())
+    if (text.empty())
+        return;
+    // The shared popup is made on first use, and again after an owner took
+    // it down with its own window.
+    if (!popup.IsWindow() && !popup.Create(POINT{0, 0}, m_hWnd))
         return;
     POINT at{pt.x, tool.bottom + 2};
     ::ClientToScreen(m_hWnd, &at);
@@ -1384,8 +1480,32 @@ bool CCherryTree::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& resul
     return false;
 }
 
+UINT CCherryTree::EditEndedMessage()
+{
+    static const UINT message = ::RegisterWindowMessageA("pelmo.CherryTree.EditEnded");
+    return message;
+}
+
+void CCherryTree::ApplyEditedText()
+{
+    const EditState edit = m_edit;
+    m_edit = EditState{};
+    if (!edit.item || !ItemExists(edit.item))
+        return;
+    // A text other than the one shown before is a new text the parent
+    // accepted; the same text is a cancel or a refusal, and keeps the full one.
+    const std::string now = GetItemText(edit.item);
+    if (now != edit.shown)
+        SetItemTextShort(edit.item, now);
+}
+
 LRESULT CCherryTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == EditEndedMessage() && msg) {
+        if (m_edit.box && reinterpret_cast<HWND>(wp) == m_edit.box)
+            ApplyEditedText();
+        return 0;
+    }
     switch (msg) {
     case WM_PAINT:
         if (wp)
@@ -1492,13 +1612,29 @@ LRESULT CCherryTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case TVM_EDITLABELA: {
         // The edit starts from the whole text, not the shortened one.
+        const auto item = reinterpret_cast<HTREEITEM>(lp);
+        const std::string shown = GetItemText(item);
         const LRESULT edit = Default();
-        const auto found = m_fullTexts.find(reinterpret_cast<HTREEITEM>(lp));
+        const auto found = m_fullTexts.find(item);
         if (edit && found != m_fullTexts.end())
             ::SetWindowTextA(reinterpret_cast<HWND>(edit), found->second.c_str());
+        if (edit)
+            m_edit = EditState{item, reinterpret_cast<HWND>(edit), shown};
         return edit;
     }
+    case TVM_ENDEDITLABELNOW: {
+        const LRESULT done = Default();
+        ApplyEditedText();
+        return done;
+    }
+    case WM_PARENTNOTIFY:
+        // The native control stores an accepted text as it was typed, then
+        // destroys its edit box; the item must show it shortened again.
+        if (LOWORD(wp) == WM_DESTROY && m_edit.box && reinterpret_cast<HWND>(lp) == m_edit.box)
+            PostMessage(EditEndedMessage(), reinterpret_cast<WPARAM>(m_edit.box));
+        break;
     case WM_DESTROY:
+        m_edit = EditState{};
         EndDrag(false);
         DeleteAllItemsEx();
         break;

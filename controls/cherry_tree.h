@@ -54,6 +54,9 @@ public:
     CCherryItemImage(UINT id, HBITMAP bitmap);
     virtual ~CCherryItemImage() = default;
     virtual void Draw(HDC dc, int x, int y) const;
+    // Draws through `scratch`, a memory DC the caller keeps for a whole
+    // paint (the tree draws thousands of pictures per paint).
+    virtual void DrawWith(HDC dc, HDC scratch, int x, int y) const;
     virtual SIZE GetSize() const { return m_size; }
     UINT Id() const { return m_id; }
     HBITMAP Bitmap() const { return m_bitmap; }
@@ -166,6 +169,31 @@ protected:
 
 private:
     enum class PressEnd { Abandon, Drag, Click };
+    struct MaskedPicture;
+    using PictureCache = std::unordered_map<HBITMAP, std::unique_ptr<MaskedPicture>>;
+    // What every row of one paint shares, looked up once per paint.
+    struct PaintState {
+        PictureCache* pictures = nullptr;
+        bool active = false;
+        bool focused = false;
+        RECT client{};
+        COLORREF back = CLR_NONE;
+        HDC scratch = nullptr;
+    };
+    // Sets m_paint up for the outermost paint on the stack; nested scopes share it.
+    class PaintScope {
+    public:
+        PaintScope(CCherryTree& tree, HDC dc);
+        ~PaintScope();
+        PaintScope(const PaintScope&) = delete;
+        PaintScope& operator=(const PaintScope&) = delete;
+
+    private:
+        CCherryTree& m_tree;
+        bool m_owner = false;  // only the outermost scope sets up and owns the state
+        HDC m_scratch = nullptr;
+        std::unique_ptr<PictureCache> m_pictures;
+    };
     struct DragState {
         bool allowed = false;
         DWORD pressTick = 0;
@@ -191,6 +219,7 @@ private:
     void OnPaint();
     void PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout = true);
     void PaintVisibleRows(HDC dc);
+    void DrawImage(HDC dc, const CCherryItemImage& image, int x, int y);
     LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw);
     void OnButtonDown(bool left, UINT keys, POINT pt);
     PressEnd TrackPress(POINT pt, bool left);
@@ -209,6 +238,8 @@ private:
     void UpdateHot(POINT pt);
     void UpdateTip(POINT pt);
     bool LoopAborted() const { return m_loopAborted; }
+    static UINT EditEndedMessage();
+    void ApplyEditedText();
 
     std::unordered_map<HTREEITEM, CCherryItemAttr> m_attrs;
     std::unordered_map<HTREEITEM, CherryItemLayout> m_layouts;
@@ -228,6 +259,12 @@ private:
     bool m_loopRunning = false;
     bool m_loopAborted = false;
     DragState m_drag;
+    PaintState m_paint;
+    struct EditState {
+        HTREEITEM item = nullptr;
+        HWND box = nullptr;
+        std::string shown;  // the item's text when the edit began
+    } m_edit;
     std::unordered_set<HTREEITEM> m_remembered;     // the band's items selected before it began
     std::unordered_map<HTREEITEM, LPARAM> m_items;  // every item and its data, kept as they are inserted
     int m_bulk = 0;         // inside a bulk change: one repaint at its end instead of one per item

@@ -235,8 +235,13 @@ int ShootCherryTree(const std::string& folder, FILE* log)
         ::SendInput(4, keys, sizeof(INPUT));
         Pump(120);
     }
-    // Rest on a contact with a tip until it shows.
-    const POINT rest = LabelOnScreen(tree, contacts[5]);
+    // Rest on a contact's picture until its tip shows.
+    POINT rest = LabelOnScreen(tree, contacts[5]);
+    if (const CherryItemLayout* layout = tree.FindLayout(contacts[5])) {
+        rest = POINT{(layout->leftImages.left + layout->leftImages.right) / 2,
+                     (layout->leftImages.top + layout->leftImages.bottom) / 2};
+        ::ClientToScreen(tree, &rest);
+    }
     ::SetCursorPos(rest.x, rest.y);
     Pump(50);
     ::SetCursorPos(rest.x + 2, rest.y);

@@ -20,6 +20,7 @@ class Parent : public testui::TestParent {
 public:
     testmsg::Sequence seq;
     std::vector<UINT> linkCodes;
+    bool acceptEdits = false;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
@@ -35,6 +36,8 @@ protected:
                 seq.Add("parent", code);
             } else if (code == kLinkLabelClicked) {
                 linkCodes.push_back(code);
+            } else if (code == TVN_ENDLABELEDITA) {
+                return acceptEdits ? TRUE : FALSE;
             }
         } else if (msg == WM_CHERRYTREE_DROP || msg == WM_LBUTTONDOWN) {
             seq.Add("parent", msg, wp, lp);
@@ -435,6 +438,124 @@ TEST_F(CherryTreeTest, CollapsingTheCaretsGroupLeavesNoCaret)
     tree.SendMessage(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(g));
     EXPECT_EQ(tree.GetCaret(), nullptr);
     EXPECT_FALSE(tree.IsSelected(b));
+}
+
+TEST_F(CherryTreeTest, AcceptedEditOfAShortenedItemIsShortenedAgain)
+{
+    ::SetWindowLongPtrA(tree, GWL_STYLE, static_cast<LONG_PTR>(tree.GetStyle() | TVS_EDITLABELS));
+    const std::string before = "Alexander Macintosh";
+    HTREEITEM item = Add(before.c_str(), 7, g);
+    ASSERT_EQ(tree.GetItemText(item), CherryShortText(before, false));
+    auto beginEdit = [&] {
+        auto edit = reinterpret_cast<HWND>(tree.SendMessage(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item)));
+        EXPECT_NE(edit, nullptr);
+        return edit;
+    };
+
+    // Accepted, ended by the owner.
+    parent.acceptEdits = true;
+    HWND edit = beginEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(testui::WindowText(edit), before) << "the edit starts from the full text";
+    const std::string renamed = "Alexandra Macintyre-Smith";
+    ::SetWindowTextA(edit, renamed.c_str());
+    tree.SendMessage(TVM_ENDEDITLABELNOW, FALSE);
+    EXPECT_EQ(tree.GetItemText(item), CherryShortText(renamed, false));
+    EXPECT_EQ(tree.GetItemFullText(item), renamed);
+
+    // Accepted with Enter, as a person ends it.
+    edit = beginEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(testui::WindowText(edit), renamed);
+    const std::string typed = "Bartholomew Jones";
+    ::SetWindowTextA(edit, typed.c_str());
+    ::SetFocus(edit);
+    testui::Press(VK_RETURN);
+    testui::Pump(60);
+    EXPECT_FALSE(::IsWindow(edit));
+    EXPECT_EQ(tree.GetItemText(item), CherryShortText(typed, false));
+    EXPECT_EQ(tree.GetItemFullText(item), typed);
+
+    // Refused by the parent: the item keeps both texts.
+    parent.acceptEdits = false;
+    edit = beginEdit();
+    ASSERT_NE(edit, nullptr);
+    ::SetWindowTextA(edit, "Somebody Else Entirely");
+    tree.SendMessage(TVM_ENDEDITLABELNOW, FALSE);
+    testui::Pump(30);
+    EXPECT_EQ(tree.GetItemText(item), CherryShortText(typed, false));
+    EXPECT_EQ(tree.GetItemFullText(item), typed);
+}
+
+TEST_F(CherryTreeTest, ShiftUpAndDownSelectFromTheAnchor)
+{
+    ClickWith(b);
+    parent.seq.Clear();
+    ::SetFocus(tree);
+    testui::Keys({{VK_SHIFT, true}});
+    testui::Press(VK_DOWN);
+    testui::Pump(30);
+    testui::Press(VK_DOWN);
+    testui::Pump(30);
+    testui::Keys({{VK_SHIFT, false}});
+    testui::Pump(30);
+    std::vector<HTREEITEM> selected;
+    tree.GetSelectedItems(selected);
+    EXPECT_EQ(selected, (std::vector<HTREEITEM>{b, c, d}));
+    EXPECT_EQ(tree.GetCaret(), d);
+    EXPECT_SEQUENCE(parent.seq,
+                    (std::vector<Entry>{{"parent", static_cast<UINT>(TVN_SELCHANGINGA), 2, 1, kBoth},
+                                        {"parent", static_cast<UINT>(TVN_SELCHANGEDA), 2, 1, kBoth},
+                                        {"parent", static_cast<UINT>(TVN_SELCHANGINGA), 3, 1, kBoth},
+                                        {"parent", static_cast<UINT>(TVN_SELCHANGEDA), 3, 1, kBoth}}),
+                    "Shift Down twice from Bob");
+
+    // Back up past the anchor: the range turns round it.
+    parent.seq.Clear();
+    testui::Keys({{VK_SHIFT, true}});
+    for (int i = 0; i < 3; ++i) {
+        testui::Press(VK_UP);
+        testui::Pump(30);
+    }
+    testui::Keys({{VK_SHIFT, false}});
+    testui::Pump(30);
+    tree.GetSelectedItems(selected);
+    EXPECT_EQ(selected, (std::vector<HTREEITEM>{a, b}));
+    EXPECT_EQ(tree.GetCaret(), a);
+
+    // A plain Down leaves one item selected, the new caret.
+    testui::Press(VK_DOWN);
+    testui::Pump(30);
+    tree.GetSelectedItems(selected);
+    EXPECT_EQ(selected, (std::vector<HTREEITEM>{b}));
+    EXPECT_EQ(tree.GetCaret(), b);
+}
+
+TEST_F(CherryTreeTest, HotTrackingFollowsThePointerOverParents)
+{
+    ::SetWindowLongPtrA(tree, GWL_STYLE, static_cast<LONG_PTR>(tree.GetStyle() | kCherryHotParents));
+    testui::PointerTo(On(g));
+    testui::Pump(30);
+    EXPECT_EQ(tree.HotItem(), g);
+    ::UpdateWindow(tree);
+    const CherryItemLayout* layout = tree.FindLayout(g);
+    ASSERT_NE(layout, nullptr);
+
+    testui::PointerTo(On(a));  // a contact is never hot with this style
+    testui::Pump(30);
+    EXPECT_EQ(tree.HotItem(), nullptr);
+
+    ::SetWindowLongPtrA(tree, GWL_STYLE,
+                        static_cast<LONG_PTR>((tree.GetStyle() & ~kCherryHotParents) | TVS_TRACKSELECT));
+    testui::PointerTo(On(c));
+    testui::Pump(30);
+    EXPECT_EQ(tree.HotItem(), c);
+    testui::PointerTo(On(h));
+    testui::Pump(30);
+    EXPECT_EQ(tree.HotItem(), h);
+    // Deleting the hot item leaves no hot item behind.
+    tree.DeleteItemEx(h);
+    EXPECT_EQ(tree.HotItem(), nullptr);
 }
 
 namespace {
