@@ -323,6 +323,36 @@ bool CLeftView::CheckItem(const FriendCache* cache, HTREEITEM item)
     return false;
 }
 
+HTREEITEM CLeftView::GroupCommandTarget(GroupCommand (*verdict)(const FriendCache*, const int*), UINT selectText,
+                                        UINT fixedText, UINT nothingText)
+{
+    FriendCache* cache = GetFriendCache();
+    if (!cache) {
+        Inform(IDS_NOT_INITIALISED, m_hWnd);
+        return nullptr;
+    }
+    HTREEITEM item = Target();
+    const int value = m_tree.Value(item);
+    UINT refusal = 0;
+    switch (verdict(cache, item ? &value : nullptr)) {
+    case GroupCommand::kSelectGroup:
+        refusal = selectText;
+        break;
+    case GroupCommand::kFixedGroup:
+        refusal = fixedText;
+        break;
+    case GroupCommand::kNothing:
+        refusal = nothingText;
+        if (!refusal)
+            return nullptr;
+        break;
+    case GroupCommand::kAct:
+        return CheckItem(cache, item) ? item : nullptr;
+    }
+    Inform(refusal, m_hWnd);
+    return nullptr;
+}
+
 void CLeftView::AddGroup()
 {
     FriendCache* cache = GetFriendCache();
@@ -351,27 +381,11 @@ void CLeftView::AddGroup()
 
 void CLeftView::EditGroup()
 {
-    FriendCache* cache = GetFriendCache();
-    if (!cache) {
-        Inform(IDS_NOT_INITIALISED, m_hWnd);
+    HTREEITEM item = GroupCommandTarget(EditVerdict, IDS_MSG_SELECT_GROUP, IDS_ERR_FIXED_GROUP_MODIFY, 0);
+    if (!item)
         return;
-    }
-    HTREEITEM item = Target();
     const int value = m_tree.Value(item);
-    switch (EditVerdict(cache, item ? &value : nullptr)) {
-    case GroupCommand::kSelectGroup:
-        Inform(IDS_MSG_SELECT_GROUP, m_hWnd);
-        return;
-    case GroupCommand::kFixedGroup:
-        Inform(IDS_ERR_FIXED_GROUP_MODIFY, m_hWnd);
-        return;
-    case GroupCommand::kNothing:
-        return;
-    case GroupCommand::kAct:
-        break;
-    }
-    if (!CheckItem(cache, item))
-        return;
+    FriendCache* cache = GetFriendCache();
     FriendGroup edited = cache->groups.data[value];
     const FriendGroup before = edited;
     if (CGroupDlg(cache, &edited, dialogs::kEditMode, m_hWnd).Run() != IDOK)
@@ -408,32 +422,17 @@ void CLeftView::EditGroup()
 
 void CLeftView::DeleteGroup()
 {
-    FriendCache* cache = GetFriendCache();
-    if (!cache) {
-        Inform(IDS_NOT_INITIALISED, m_hWnd);
-        return;
-    }
-    HTREEITEM item = Target();
-    const int value = m_tree.Value(item);
-    switch (DeleteVerdict(cache, item ? &value : nullptr)) {
-    case GroupCommand::kSelectGroup:
-    case GroupCommand::kNothing:
-        Inform(IDS_MSG_SELECT_GROUP_DELETE, m_hWnd);
-        return;
-    case GroupCommand::kFixedGroup:
-        Inform(IDS_ERR_FIXED_GROUP_DELETE, m_hWnd);
-        return;
-    case GroupCommand::kAct:
-        break;
-    }
-    if (!CheckItem(cache, item))
+    HTREEITEM item = GroupCommandTarget(DeleteVerdict, IDS_MSG_SELECT_GROUP_DELETE, IDS_ERR_FIXED_GROUP_DELETE,
+                                        IDS_MSG_SELECT_GROUP_DELETE);
+    if (!item)
         return;
     if (MessageBoxSkin(resources::String(IDS_ASK_DELETE).c_str(), resources::String(IDS_MANAGER_CAPTION).c_str(),
                        PELMO_MB_QUESTION, m_hWnd) != 1)
         return;
-    cache = GetFriendCache();  // the question ran the host's messages
+    FriendCache* cache = GetFriendCache();  // the question ran the host's messages
     if (!cache || !CheckItem(cache, item))
         return;
+    const int value = m_tree.Value(item);
     CFriendDB db;
     if (!OpenBook(db)) {
         ::MessageBoxA(m_hWnd, kDeleteFailedText, kDeleteCaption, MB_OK | MB_ICONINFORMATION);

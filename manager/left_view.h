@@ -76,6 +76,10 @@ private:
     // False (after listing again and telling the user) when the item no
     // longer names its cached group.
     bool CheckItem(const FriendCache* cache, HTREEITEM item);
+    // The group item an edit or delete acts on, or null once the user has
+    // been told why there is none (a zero text refuses silently).
+    HTREEITEM GroupCommandTarget(manager::GroupCommand (*verdict)(const FriendCache*, const int*), UINT selectText,
+                                 UINT fixedText, UINT nothingText);
 
     CTipTreeCtrl m_tree;
     HTREEITEM m_menuTarget = nullptr;  // set only while a pop-up's command runs
