@@ -4,6 +4,8 @@
 #include "framework/OwnerDrawMenu.h"
 
 #include <cassert>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -56,6 +58,14 @@ CWnd* CWnd::FromHandle(HWND hwnd)
     return hwnd ? static_cast<CWnd*>(::GetPropA(hwnd, kObjectProp)) : nullptr;
 }
 
+namespace {
+std::vector<std::string>& RegisteredClasses()
+{
+    static std::vector<std::string> names;
+    return names;
+}
+}  // namespace
+
 bool CWnd::RegisterWindowClass(const char* className, UINT classStyle, HBRUSH background, HICON icon, HCURSOR cursor)
 {
     HINSTANCE instance = ThisModule();
@@ -71,7 +81,17 @@ bool CWnd::RegisterWindowClass(const char* className, UINT classStyle, HBRUSH ba
     wc.hCursor = cursor ? cursor : ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512) /* IDC_ARROW */);
     wc.hbrBackground = background;
     wc.lpszClassName = className;
-    return ::RegisterClassExA(&wc) != 0;
+    if (!::RegisterClassExA(&wc))
+        return false;
+    RegisteredClasses().emplace_back(className);
+    return true;
+}
+
+void CWnd::UnregisterWindowClasses()
+{
+    for (const std::string& name : RegisteredClasses())
+        ::UnregisterClassA(name.c_str(), ThisModule());
+    RegisteredClasses().clear();
 }
 
 bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,

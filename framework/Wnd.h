@@ -148,6 +148,8 @@ public:
     // Registers a window class whose procedure dispatches to CWnd objects.
     static bool RegisterWindowClass(const char* className, UINT classStyle = CS_DBLCLKS, HBRUSH background = nullptr,
                                     HICON icon = nullptr, HCURSOR cursor = nullptr);
+    // Unregisters them all (unloading: the system keeps a DLL's classes).
+    static void UnregisterWindowClasses();
     // Creates a window of a class registered with RegisterWindowClass.
     bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
                   UINT_PTR idOrMenu);

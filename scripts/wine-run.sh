@@ -10,12 +10,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 wow64=${PELMO_WINE_WOW64:-0}
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A crash would start winedbg, which waits for a person: fail instead.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 if [ "$wow64" = 1 ]; then
   export WINEPREFIX="${PELMO_WINEPREFIX32:-$root/.cache/wineprefix32}"
   export WINEDLLPATH="${WINEDLLPATH:-$root/.cache/wine32/dllpath}"
-  # A crash would start winedbg, which waits for a person.
-  WINEDLLOVERRIDES+=";winedbg.exe=d"
   if [ ! -f "$WINEDLLPATH/i386-windows/ntdll.dll" ]; then
     echo "wine-run32: ********************************************************" >&2
     echo "wine-run32: no 32-bit Wine DLLs in WINEDLLPATH=$WINEDLLPATH" >&2

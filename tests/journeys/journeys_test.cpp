@@ -1,0 +1,364 @@
+// Journeys of a host through the library, as the client makes them: the
+// library is loaded by name, reached through its exports and window
+// messages only, and unloaded. Each journey checks the notices the host
+// receives, the cache it reads in place and the book on disk.
+#include "history_lib.h"
+#include "pelmo.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr UINT kNoticeMessage = WM_APP + 1;
+constexpr UINT kPickMessage = WM_APP + 2;
+constexpr char kIdentity[] = "8613800001111";
+
+// What reached the host window.
+struct Received {
+    UINT message;
+    WPARAM wp;
+    LPARAM lp;
+    std::string text;  // the picked value, read when it arrived
+};
+std::vector<Received> g_received;
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == kNoticeMessage || msg == PELMO_WM_PANEL_ACTION || msg == kPickMessage) {
+        Received r{msg, wp, lp, {}};
+        if (msg != kNoticeMessage && wp)
+            r.text = reinterpret_cast<const char*>(wp);
+        g_received.push_back(r);
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD until = ::GetTickCount() + milliseconds;
+    do {
+        MSG m;
+        while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageA(&m);
+        }
+        ::Sleep(5);
+    } while (static_cast<int>(until - ::GetTickCount()) > 0);
+}
+
+std::vector<WPARAM> NoticeCodes()
+{
+    std::vector<WPARAM> codes;
+    for (const Received& r : g_received)
+        if (r.message == kNoticeMessage)
+            codes.push_back(r.wp);
+    return codes;
+}
+
+int CountOf(const std::vector<WPARAM>& codes, WPARAM code)
+{
+    int n = 0;
+    for (WPARAM c : codes)
+        n += c == code;
+    return n;
+}
+
+BOOL CALLBACK CountVisible(HWND hwnd, LPARAM lp)
+{
+    *reinterpret_cast<int*>(lp) += ::IsWindowVisible(hwnd) ? 1 : 0;
+    return TRUE;
+}
+
+// The library as a host sees it: a DLL and its exports.
+class Library {
+public:
+    Library() : m_dll(::LoadLibraryA("pelmo.dll")) {}
+    ~Library() { Unload(); }
+    bool Loaded() const { return m_dll != nullptr; }
+    void Unload()
+    {
+        if (m_dll)
+            ::FreeLibrary(std::exchange(m_dll, nullptr));
+    }
+    template <typename Fn>
+    Fn Get(const char* name) const
+    {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_dll, name)));
+    }
+
+private:
+    HMODULE m_dll;
+};
+#define EXPORT(lib, name) (lib).Get<decltype(&name)>(#name)
+
+class Journey : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_received.clear();
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = "JourneyHost";
+        ::RegisterClassA(&wc);
+        m_host = ::CreateWindowExA(0, "JourneyHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 640, 480,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        for (unsigned serial = ::GetTickCount();; ++serial) {
+            m_dataDir = std::string(temp) + "pelmo-journey-" + std::to_string(serial);
+            if (::CreateDirectoryA(m_dataDir.c_str(), nullptr))
+                break;
+        }
+        HostConfig config;
+        std::memset(&config, 0, sizeof config);
+        config.notifyWindow = HandleToULong(m_host);
+        config.notifyMessage = static_cast<unsigned short>(kNoticeMessage);
+        std::strcpy(config.identity, kIdentity);
+        std::strncpy(config.dataDir, m_dataDir.c_str(), sizeof config.dataDir - 1);
+        ASSERT_EQ(0, setConfInfo(TEMBRA_CONF_KEY, &config));
+    }
+
+    void TearDown() override
+    {
+        ::DestroyWindow(m_host);
+        clearConfInfo(TEMBRA_CONF_KEY);
+        for (const char* name : {"friend.mdb", "friend.mdb-journal"})
+            ::DeleteFileA((m_dataDir + "\\" + name).c_str());
+        ::RemoveDirectoryA(m_dataDir.c_str());
+    }
+
+    FriendCache* CacheInRecord() const
+    {
+        HostConfig config{};
+        return getConfInfo(TEMBRA_CONF_KEY, &config) >= 0 ? config.friendCache : nullptr;
+    }
+
+    std::string BookScalar(const char* sql) const
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2((m_dataDir + "\\friend.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* st = nullptr;
+        std::string out;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return out;
+    }
+
+    int VisibleWindowsOfThisThread() const
+    {
+        int count = 0;
+        ::EnumThreadWindows(::GetCurrentThreadId(), CountVisible, reinterpret_cast<LPARAM>(&count));
+        return count;
+    }
+
+    HWND m_host = nullptr;
+    std::string m_dataDir;
+};
+
+// A host whose thread dies in unmapped code under the emulator spins
+// rather than exits: a watchdog ends the program with a verdict.
+DWORD WINAPI Watchdog(LPVOID done)
+{
+    if (::WaitForSingleObject(done, 30000) == WAIT_TIMEOUT) {
+        std::fputs("the host stopped responding after the library was unloaded\n", stderr);
+        std::fflush(stderr);
+        ::TerminateProcess(::GetCurrentProcess(), 3);
+    }
+    return 0;
+}
+
+struct ClassSearch {
+    const char* name;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND hwnd, LPARAM lp)
+{
+    auto& search = *reinterpret_cast<ClassSearch*>(lp);
+    char name[64] = "";
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (lstrcmpiA(name, search.name) != 0)
+        return TRUE;
+    search.found = hwnd;
+    return FALSE;
+}
+
+HWND FindChildOfClass(HWND parent, const char* className)
+{
+    ClassSearch search{className, nullptr};
+    ::EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The tree item showing `text`, expanding the way down as a person would.
+HTREEITEM FindItem(HWND tree, HTREEITEM item, const std::string& text)
+{
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        char buffer[128] = "";
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT | TVIF_HANDLE;
+        tv.hItem = item;
+        tv.pszText = buffer;
+        tv.cchTextMax = sizeof buffer;
+        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        if (text == buffer)
+            return item;
+        ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        const auto child = reinterpret_cast<HTREEITEM>(
+            ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        if (HTREEITEM found = FindItem(tree, child, text))
+            return found;
+    }
+    return nullptr;
+}
+
+// With the mouse, as a person would: the tree's press loop reads the
+// button's real state.
+void DoubleClick(HWND tree, HTREEITEM item)
+{
+    ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    RECT r{};
+    std::memcpy(&r, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
+    ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(tree, &at);
+    ::SetForegroundWindow(::GetAncestor(tree, GA_ROOT));
+    ::SetCursorPos(at.x, at.y);
+    Pump(30);
+    // All at once: a press runs a loop that waits for its release.
+    INPUT clicks[4]{};
+    const DWORD buttons[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = buttons[i];
+    }
+    ::SendInput(4, clicks, sizeof(INPUT));
+    Pump(100);
+}
+
+}  // namespace
+
+TEST_F(Journey, ADayOfTheClientFromLoadToUnload)
+{
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, InitFriendList)());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+    FriendCache* cache = CacheInRecord();
+    ASSERT_NE(nullptr, cache) << "the host reads the book through its record";
+    const intptr_t before = cache->friends.count;
+
+    // The network reports two users; each add is stored and announced.
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("13900002222", nullptr));
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("13700004444", nullptr));
+    Pump(50);
+    EXPECT_EQ(2, CountOf(NoticeCodes(), PELMO_NOTICE_BOOK_CHANGED));
+    cache = CacheInRecord();
+    ASSERT_EQ(before + 2, cache->friends.count);
+    EXPECT_STREQ("13700004444", cache->friends.data[cache->friends.count - 1].mirrun);
+    EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '13700004444'"));
+
+    // The panel docks, announces itself, follows presence and hands a
+    // double-clicked online contact to the host.
+    void* panel = EXPORT(pelmo, showFriendList)(m_host, kPickMessage, "", 0);
+    ASSERT_NE(nullptr, panel);
+    Pump(100);
+    HWND panelWindow = nullptr;
+    for (const Received& r : g_received)
+        if (r.message == kNoticeMessage && r.wp == PELMO_NOTICE_LIST_CREATED)
+            panelWindow = reinterpret_cast<HWND>(r.lp);
+    ASSERT_TRUE(::IsWindow(panelWindow)) << "notice 4 names the panel";
+    EXPECT_EQ(m_host, ::GetParent(panelWindow));
+    ASSERT_EQ(1, EXPORT(pelmo, setFriendState)("13700004444", 1));
+    ::SendMessageA(panelWindow, PELMO_WM_PRESENCE, PELMO_PRESENCE_ONLINE, reinterpret_cast<LPARAM>("13700004444"));
+    HWND tree = FindChildOfClass(panelWindow, WC_TREEVIEWA);
+    ASSERT_NE(nullptr, tree);
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM online = FindItem(tree, root, "13700004444");
+    ASSERT_NE(nullptr, online);
+    g_received.clear();
+    DoubleClick(tree, online);
+    Pump(100);
+    bool handed = false;
+    for (const Received& r : g_received)
+        handed |= r.message == PELMO_WM_PANEL_ACTION && r.text == "13700004444";
+    EXPECT_TRUE(handed) << "a double click on an online contact reaches the host";
+
+    // The manager opens once.
+    void* manager = EXPORT(pelmo, showFriendMain)(0);
+    ASSERT_NE(nullptr, manager);
+    EXPECT_EQ(manager, EXPORT(pelmo, showFriendMain)(0));
+    void* ref = manager;
+    EXPORT(pelmo, hideFriendMain)(&ref);
+    EXPECT_EQ(nullptr, ref);
+    Pump(50);
+
+    // Closing the panel says so and gives the space back.
+    RECT wide{};
+    ::GetWindowRect(m_host, &wide);
+    g_received.clear();
+    EXPECT_EQ(0, EXPORT(pelmo, hideFriendList)(&panel));
+    EXPECT_EQ(nullptr, panel);
+    EXPECT_EQ(1, CountOf(NoticeCodes(), PELMO_NOTICE_LIST_CLOSING));
+    EXPECT_FALSE(::IsWindow(panelWindow));
+
+    ASSERT_EQ(1, EXPORT(pelmo, releaseFriends)());
+    EXPECT_EQ(nullptr, CacheInRecord()) << "a released book is not left in the record";
+    // The manager is still open: unloading closes it.
+    pelmo.Unload();
+    Pump(100);
+    EXPECT_EQ(1, VisibleWindowsOfThisThread()) << "only the host is left";
+}
+
+TEST_F(Journey, UnloadingWithEveryWindowOpenLeavesTheHostRunning)
+{
+    {
+        Library pelmo;
+        ASSERT_TRUE(pelmo.Loaded());
+        ASSERT_EQ(1, EXPORT(pelmo, InitFriendList)());
+        ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+        ASSERT_NE(nullptr, EXPORT(pelmo, showFriendList)(m_host, kPickMessage, "", 1));
+        ASSERT_NE(nullptr, EXPORT(pelmo, showFriendMain)(0));
+        Pump(100);
+        ASSERT_NE(nullptr, ::GetWindow(m_host, GW_CHILD));
+        // The host forgets to close anything and unloads.
+    }
+    // The host goes on: it repaints, resizes and takes messages.
+    HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE watchdog = ::CreateThread(nullptr, 0, Watchdog, done, 0, nullptr);
+    ::SetWindowPos(m_host, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    ::RedrawWindow(m_host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(300);
+    ::SetEvent(done);
+    ::WaitForSingleObject(watchdog, INFINITE);
+    ::CloseHandle(watchdog);
+    ::CloseHandle(done);
+    EXPECT_TRUE(::IsWindow(m_host));
+    EXPECT_EQ(nullptr, ::GetWindow(m_host, GW_CHILD)) << "the panel went with the library";
+    EXPECT_EQ(1, VisibleWindowsOfThisThread());
+
+    // Loaded again, the library opens its windows again.
+    Library again;
+    ASSERT_TRUE(again.Loaded());
+    ASSERT_EQ(1, EXPORT(again, iniFriends)());
+    void* panel = EXPORT(again, showFriendList)(m_host, kPickMessage, "", 0);
+    ASSERT_NE(nullptr, panel);
+    EXPECT_EQ(0, EXPORT(again, hideFriendList)(&panel));
+    EXPORT(again, releaseFriends)();
+}
