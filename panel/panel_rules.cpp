@@ -1,5 +1,7 @@
 #include "panel/panel_rules.h"
 
+#include "panel/online_block.h"
+
 #include "core/growable_array.h"
 #include "core/product.h"
 #include "core/text.h"
@@ -15,11 +17,6 @@ namespace {
 constexpr int kRootIndent = 16;
 constexpr int kGroupIndent = 20;
 constexpr int kLeafIndent = 3;
-constexpr size_t kNumberField = 16;
-constexpr size_t kNameField = 35;
-constexpr size_t kNamedEntry = kNumberField + kNameField;  // 51
-constexpr size_t kMaxNumberChars = 15;
-constexpr size_t kMaxNameChars = 34;
 
 bool IsServiceNumber(const FriendInfo& contact)
 {
@@ -163,12 +160,6 @@ private:
     std::unordered_map<int, std::vector<intptr_t>> m_contactsOf;
     std::vector<PanelItem> m_items;
 };
-
-std::string BoundedField(const unsigned char* field, size_t width, size_t maxChars)
-{
-    return std::string(reinterpret_cast<const char*>(field),
-                       WholeCharPrefix(reinterpret_cast<const char*>(field), width, maxChars));
-}
 
 }  // namespace
 
@@ -315,27 +306,11 @@ FriendInfo ServiceContactRecord()
 
 session::OnlineList ParseOnlineBlock(const void* block, size_t length)
 {
+    OnlineBlock read = ReadOnlineBlock(block, length);
     session::OnlineList list;
-    if (!block || length == 0)
-        return list;
-    const auto* bytes = static_cast<const unsigned char*>(block);
-    size_t entries = 0;
-    bool named = false;
-    if (length % kNumberField == 0) {
-        entries = length / kNumberField;
-    } else if (length % kNamedEntry == 0) {
-        entries = length / kNamedEntry;
-        named = true;
-    }
-    list.numbers.reserve(entries);
-    for (size_t i = 0; i < entries; ++i)
-        list.numbers.push_back(BoundedField(bytes + i * kNumberField, kNumberField, kMaxNumberChars));
-    if (named) {
-        const unsigned char* names = bytes + entries * kNumberField;
-        for (size_t i = 0; i < entries; ++i)
-            list.names.push_back(BoundedField(names + i * kNameField, kNameField, kMaxNameChars));
-    }
-    list.online.assign(entries, PELMO_STATE_ONLINE);
+    list.online.assign(read.numbers.size(), PELMO_STATE_ONLINE);
+    list.numbers = std::move(read.numbers);
+    list.names = std::move(read.names);
     return list;
 }
 

@@ -130,3 +130,43 @@ panel_images() {
   "$im" -size 157x400 gradient:'#e7ddd9'-'#ccb7b5' -type TrueColor BMP3:"$out/panel_background.bmp"
 }
 panel_images
+
+# The function tool bar: 55x45 button faces on the bar's blue (opaque, so
+# the labels keep their smooth edges), idle, hot (a lighter tile) and on
+# (the current function: a raised pale tile), and the bar's two ends.
+tool_images() {
+  local bar='#2c449c' font=() name
+  [ -f "$cjk_font" ] && font=(-font "$cjk_font")
+  local camera=(-draw 'roundrectangle 13,7 33,25 3,3' -draw 'polygon 33,13 42,8 42,24 33,19')
+  local envelope=(-draw 'rectangle 14,8 41,24' -fill none -stroke '#7f93d6' -strokewidth 2 -draw 'polyline 15,9 27,18 40,9')
+  local gear=(-draw 'circle 27,16 27,6' -draw 'rectangle 25,3 29,29' -draw 'rectangle 14,14 40,18'
+              -fill "$bar" -draw 'circle 27,16 27,12')
+  local people=(-draw 'circle 22,11 22,6' -draw 'roundrectangle 13,17 31,27 7,6'
+                -draw 'circle 34,12 34,8' -draw 'roundrectangle 28,18 42,27 6,5')
+  local spare=(-draw 'polygon 27,5 30,13 39,13 32,18 35,27 27,22 19,27 22,18 15,13 24,13')
+  face() {  # file ground ink label shape...
+    local file=$1 ground=$2 ink=$3 label=$4; shift 4
+    local tile=()
+    [ "$ground" != "$bar" ] && tile=(-fill "$ground" -stroke '#a9bdf0' -strokewidth 1
+                                     -draw 'roundrectangle 1,1 53,43 6,6')
+    "$im" -size 55x45 xc:"$bar" "${tile[@]}" -fill "$ink" -stroke "$ink" -strokewidth 1 "$@" \
+      -stroke none -fill "$ink" "${font[@]}" -pointsize 11 -gravity south -annotate +0+2 "$label" \
+      -type TrueColor BMP3:"$out/tool_$file.bmp"
+  }
+  for name in call:camera:视频 message:envelope:消息 settings:gear:设置 contacts:people:联系人 spare:spare:更多; do
+    IFS=: read -r file shape label <<<"$name"
+    local -n drawing=$shape
+    face "${file}_idle" "$bar" '#e6ecff' "$label" "${drawing[@]}"
+    face "${file}_hot" '#4a67c4' white "$label" "${drawing[@]}"
+    [ "$file" = call ] || [ "$file" = message ] &&
+      face "${file}_on" '#dfe7ff' '#1f3a8a' "$label" "${drawing[@]}"
+    unset -n drawing
+  done
+  "$im" -size 81x57 xc:"$bar" -fill '#5b78d0' -draw 'rectangle 0,0 80,1' -fill '#1d2f70' -draw 'rectangle 0,55 80,56' \
+    -type TrueColor BMP3:"$out/tool_left.bmp"
+  "$im" -size 57x117 gradient:"$bar"-'#6f8fe0' -rotate -90 \
+    -fill '#5b78d0' -draw 'rectangle 0,0 116,1' -fill '#1d2f70' -draw 'rectangle 0,55 116,56' \
+    -fill '#ffffff40' -draw 'circle 96,28 96,6' -fill white "${font[@]}" -pointsize 14 -gravity east \
+    -annotate +10+0 '可视通' -type TrueColor BMP3:"$out/tool_right.bmp"
+}
+tool_images
