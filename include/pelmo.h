@@ -273,8 +273,8 @@ int PELMO_API hideFriendMain(void** frameRef);
    posts `pickMessage` (low 16 bits) to the parent, a double click on an
    online contact PELMO_WM_PANEL_ACTION; wParam points to the picked value
    (the e-mail for pickMode "mail", the fax number for "fax", else the
-   number), valid until the panel's next pick. barAbove nonzero: the tool bar
-   stands above the panel's content. The panel sends notice 4 when created
+   number), valid while the panel lives until 16 more values are posted.
+   barAbove nonzero: the tool bar stands above the panel's content. The panel sends notice 4 when created
    and 5 when closing; it deletes itself with its window. */
 void* PELMO_API showFriendList(HWND parent, int pickMessage, const char* pickMode, unsigned int barAbove);
 /* Closes the panel *panelRef, sets *panelRef to NULL and makes the panel's

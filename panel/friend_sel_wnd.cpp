@@ -692,15 +692,16 @@ bool CFriendSelWnd::SelectedValue(std::string* value, bool* fromList, bool* onli
 
 void CFriendSelWnd::Post(UINT msg, const std::string& value)
 {
-    CopyField(m_picked, value);
-    m_pickedText = m_picked;
+    char* slot = m_picked[m_nextPicked];
+    m_nextPicked = (m_nextPicked + 1) % kPickedSlots;
+    CopyField(slot, kPickedChars, value);
+    m_pickedText = slot;
     if (HWND parent = ::GetParent(m_hWnd))
-        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(m_picked), 0);
+        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(slot), 0);
 }
 
 void CFriendSelWnd::OnPick()
 {
-    m_picked[0] = 0;
     m_pickedText.clear();
     std::string value;
     bool fromList = false;
@@ -711,7 +712,6 @@ void CFriendSelWnd::OnPick()
 
 void CFriendSelWnd::OnDoubleClick()
 {
-    m_picked[0] = 0;
     m_pickedText.clear();
     m_pickedFromList = false;  // a list entry's double click does not outlive itself
     std::string value;

@@ -117,9 +117,13 @@ private:
     bool m_pendingArmed = false;    // its request is not answered yet
     bool m_ownsLock = false;
     int m_refreshPhase = 0;
-    // The picked value stays here until the next pick, so a posted
-    // message's pointer is valid when the host reads it.
-    char m_picked[64] = {};
+    // Posted values live in a ring of fixed buffers: a queued message's
+    // pointer stays valid while the user goes on clicking, until the host
+    // reads it.
+    static constexpr size_t kPickedSlots = 16;
+    static constexpr size_t kPickedChars = 64;
+    char m_picked[kPickedSlots][kPickedChars] = {};
+    size_t m_nextPicked = 0;
     std::string m_pickedText;
 
     bool m_serviceExpanded = true;
