@@ -365,6 +365,7 @@ void CFriendSelWnd::Rebuild()
     m_numberOfItem.clear();
     m_imageOfItem.clear();
     m_groupIdOfValue.clear();
+    m_listItems.clear();
     if (cache && cache->groups.count > 0 && cache->groups.data) {
         for (intptr_t g = 0; g < cache->groups.count; ++g)
             m_groupIdOfValue.push_back(cache->groups.data[g].ID);
@@ -372,34 +373,7 @@ void CFriendSelWnd::Rebuild()
     std::vector<HTREEITEM> handles(items.size(), nullptr);
     for (size_t i = 0; i < items.size(); ++i) {
         const panel::PanelItem& it = items[i];
-        HTREEITEM parent = it.parent >= 0 ? handles[static_cast<size_t>(it.parent)] : TVI_ROOT;
-        HTREEITEM item = m_tree.InsertItemShort(it.text, parent, TVI_LAST);
-        handles[i] = item;
-        if (!item)
-            continue;
-        m_tree.SetItemData(item, it.value);
-        m_tree.SetItemChildIndent(item, it.childIndent, false);
-        if (it.bold)
-            m_tree.SetItemFontStyle(item, 1, 0);
-        if (it.kind == panel::ItemKind::kServiceRoot || it.kind == panel::ItemKind::kExtraRoot ||
-            it.kind == panel::ItemKind::kGroup)
-            m_tree.SetItemTextColor(item, it.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
-        if (!it.tip.empty())
-            m_tree.SetItemTip(item, it.tip);
-        if (it.kind == panel::ItemKind::kExtraRoot && m_addContact)
-            m_tree.AddItemImage(item, m_addContact.Get(), kImageRightBack);
-        if (it.rank != panel::kNoRank)
-            m_tree.SetKeyValue(it.value, it.rank);
-        if (it.kind == panel::ItemKind::kContact || it.kind == panel::ItemKind::kListEntry) {
-            ApplyPresence(item, it.rank);
-            if (it.kind == panel::ItemKind::kContact) {
-                m_numberOfItem[item] = it.tip;
-                auto found = m_itemByNumber.find(it.tip);
-                // The first contact in cache order answers for its number.
-                if (found == m_itemByNumber.end() || m_tree.GetItemData(found->second) > it.value)
-                    m_itemByNumber[it.tip] = item;
-            }
-        }
+        handles[i] = AddItem(it, it.parent >= 0 ? handles[static_cast<size_t>(it.parent)] : TVI_ROOT);
     }
     for (size_t i = 0; i < items.size(); ++i) {
         const panel::PanelItem& it = items[i];
@@ -420,6 +394,79 @@ void CFriendSelWnd::Rebuild()
         TreeView_EnsureVisible(m_tree, handles[0]);
     ::InvalidateRect(m_tree, nullptr, TRUE);
     m_rebuilding = false;
+}
+
+HTREEITEM CFriendSelWnd::AddItem(const panel::PanelItem& it, HTREEITEM parent)
+{
+    // The value goes in with the insertion where the text needs no
+    // shortening: the native control finds an item for a later change by
+    // searching all of them.
+    HTREEITEM item = nullptr;
+    const bool topLevel = parent == TVI_ROOT;
+    if (CherryShortText(it.text, topLevel) == it.text) {
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<char*>(it.text.c_str());
+        insert.item.lParam = it.value;
+        item = reinterpret_cast<HTREEITEM>(m_tree.SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    } else if ((item = m_tree.InsertItemShort(it.text, parent, TVI_LAST)) != nullptr) {
+        m_tree.SetItemData(item, it.value);
+    }
+    if (!item)
+        return nullptr;
+    // Only items with children use a child indent; setting it repaints the
+    // whole tree, which a rebuild of thousands of contacts cannot afford.
+    if (it.kind != panel::ItemKind::kContact && it.kind != panel::ItemKind::kListEntry &&
+        it.kind != panel::ItemKind::kPlaceholder)
+        m_tree.SetItemChildIndent(item, it.childIndent, false);
+    if (it.bold)
+        m_tree.SetItemFontStyle(item, 1, 0);
+    if (it.kind == panel::ItemKind::kServiceRoot || it.kind == panel::ItemKind::kExtraRoot ||
+        it.kind == panel::ItemKind::kGroup)
+        m_tree.SetItemTextColor(item, it.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+    if (!it.tip.empty())
+        m_tree.SetItemTip(item, it.tip);
+    if (it.kind == panel::ItemKind::kExtraRoot && m_addContact)
+        m_tree.AddItemImage(item, m_addContact.Get(), kImageRightBack);
+    if (it.rank != panel::kNoRank)
+        m_tree.SetKeyValue(it.value, it.rank);
+    if (it.kind == panel::ItemKind::kListEntry) {
+        ApplyPresence(item, it.rank);
+        m_listItems.push_back(item);
+    } else if (it.kind == panel::ItemKind::kContact) {
+        ApplyPresence(item, it.rank);
+        m_numberOfItem[item] = it.tip;
+        auto found = m_itemByNumber.find(it.tip);
+        // The first contact in cache order answers for its number.
+        if (found == m_itemByNumber.end() || m_tree.GetItemData(found->second) > it.value)
+            m_itemByNumber[it.tip] = item;
+    }
+    return item;
+}
+
+void CFriendSelWnd::ShowList()
+{
+    if (!m_rebuildCount || m_rebuilding) {
+        Rebuild();
+        return;
+    }
+    // A delivery changes the online list only: the entries at the top level
+    // are replaced and the contacts stay as they are.
+    ::SendMessageA(m_tree, WM_SETREDRAW, FALSE, 0);
+    for (HTREEITEM item : m_listItems) {
+        m_imageOfItem.erase(item);
+        m_tree.DeleteItemEx(item);
+    }
+    m_listItems.clear();
+    const session::OnlineList& list = session::Current().onlineList;
+    if (session::Panels().listShown) {
+        for (const panel::PanelItem& it : panel::ListItems(list))
+            AddItem(it, TVI_ROOT);
+    }
+    ::SendMessageA(m_tree, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_tree, nullptr, TRUE);
 }
 
 void CFriendSelWnd::ApplyPresence(HTREEITEM item, int rank)
@@ -519,7 +566,7 @@ void CFriendSelWnd::OnDelivery(size_t length, const void* block)
             m_refreshPhase = 2;
         }
         shared.listShown = shared.listReset;
-        Rebuild();
+        ShowList();
     }
     StartRefresh();
 }
@@ -627,7 +674,7 @@ void CFriendSelWnd::ToggleList()
         shared.listShown = false;
         SendParent(PELMO_WM_LIST_HIDDEN, 0);
         m_refreshPhase = 1;
-        Rebuild();
+        ShowList();
         StartRefresh();
     } else if (!session::Current().onlineList.numbers.empty()) {
         shared.listShown = true;

@@ -76,6 +76,8 @@ private:
     void Notify(WPARAM code) const;
     void RepairBook();
     void Rebuild();
+    void ShowList();
+    HTREEITEM AddItem(const panel::PanelItem& item, HTREEITEM parent);
     void ApplyPresence(HTREEITEM item, int rank);
     void SortChildren(HTREEITEM parent);
     void RememberExpansion();
@@ -133,5 +135,6 @@ private:
     std::unordered_map<std::string, HTREEITEM> m_itemByNumber;
     std::unordered_map<HTREEITEM, std::string> m_numberOfItem;
     std::unordered_map<HTREEITEM, UINT> m_imageOfItem;
-    std::vector<int> m_groupIdOfValue;  // group index -> ID at the last rebuild
+    std::vector<HTREEITEM> m_listItems;  // the online-list entries shown
+    std::vector<int> m_groupIdOfValue;   // group index -> ID at the last rebuild
 };

@@ -7,6 +7,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -73,11 +74,9 @@ public:
         AddRoot(kExtraRootValue, ItemKind::kExtraRoot, m_texts.extraRoot, m_texts.extraTip, false, PELMO_GROUP_NONE);
         AddGroups();
         if (list) {
-            for (size_t i = 0; i < list->numbers.size(); ++i) {
-                const int state = i < list->online.size() ? list->online[i] : 1;
-                m_items.push_back(PanelItem{ListValue(i), -1, ItemKind::kListEntry, list->numbers[i], list->numbers[i],
-                                            PresenceRank(state, false), false, false, kLeafIndent});
-            }
+            std::vector<PanelItem> entries = ListItems(*list);
+            m_items.insert(m_items.end(), std::make_move_iterator(entries.begin()),
+                           std::make_move_iterator(entries.end()));
         }
         return std::move(m_items);
     }
@@ -233,6 +232,18 @@ std::vector<PanelItem> BuildPanelTree(const FriendCache* cache, const session::O
                                       const PanelTexts& texts)
 {
     return TreeBuilder(cache, texts).Build(list);
+}
+
+std::vector<PanelItem> ListItems(const session::OnlineList& list)
+{
+    std::vector<PanelItem> items;
+    items.reserve(list.numbers.size());
+    for (size_t i = 0; i < list.numbers.size(); ++i) {
+        const int state = i < list.online.size() ? list.online[i] : PELMO_STATE_ONLINE;
+        items.push_back(PanelItem{ListValue(i), -1, ItemKind::kListEntry, list.numbers[i], list.numbers[i],
+                                  PresenceRank(state, false), false, false, kLeafIndent});
+    }
+    return items;
 }
 
 std::string ContactName(const FriendInfo& contact, const std::string& serviceName)
