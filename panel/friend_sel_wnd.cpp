@@ -192,10 +192,11 @@ int CFriendSelWnd::OnCreate()
     m_tree.SetDefaultChildIndent(kDefaultIndent);
     m_tree.SetBackColor(kTreeBack);
     m_tree.SetItemFonts(m_font.Get());
-    HBITMAP open = m_expandOpen.Get();
-    HBITMAP closed = m_expandClosed.Get();
-    if (open && closed)
-        m_tree.SetExpanderBitmaps(&open, &closed, nullptr);
+    // The tree keeps the addresses, not the handles.
+    m_expanderHandles[0] = m_expandOpen.Get();
+    m_expanderHandles[1] = m_expandClosed.Get();
+    if (m_expanderHandles[0] && m_expanderHandles[1])
+        m_tree.SetExpanderBitmaps(&m_expanderHandles[0], &m_expanderHandles[1], nullptr);
     TreeView_SetItemHeight(m_tree, kItemHeight);
 
     RepairBook();

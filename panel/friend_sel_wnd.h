@@ -98,6 +98,7 @@ private:
     Bitmap m_expandOpen;
     Bitmap m_expandClosed;
     Bitmap m_addContact;
+    HBITMAP m_expanderHandles[2] = {};
     Bitmap m_background;
     Font m_font;
     ImageList m_smallImages;

@@ -112,20 +112,22 @@ manager_images() {
 }
 manager_images
 
-# The contact panel's pictures. Magenta is transparent.
+# The contact panel's pictures. The contact tree draws item pictures with
+# white transparent, so the figures avoid pure white; the expanders are
+# copied as they are, on the tree's ground colour and one row high.
 panel_images() {
-  local m='#ff00ff' name colour
+  local w='#ffffff' ground='#efeff7' name colour
   for name in offline:'#a9afbb' online:'#2fa84f' special:'#e08a1e'; do
     colour=${name#*:}
-    "$im" -size 24x24 xc:"$m" +antialias -fill "$colour" -stroke '#3b4252' -strokewidth 1 \
-      -draw 'circle 12,8 12,3' -draw 'roundrectangle 4,14 20,22 6,6' \
+    "$im" -size 24x24 xc:"$w" +antialias -fill "$colour" -stroke '#3b4252' -strokewidth 1 \
+      -draw 'circle 12,7 12,3' -draw 'roundrectangle 5,12 19,20 5,5' \
       -type TrueColor BMP3:"$out/panel_${name%%:*}.bmp"
   done
-  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 1,2 9,2 5,8' \
+  "$im" -size 11x18 xc:"$ground" +antialias -fill '#5b6f9c' -draw 'polygon 1,7 9,7 5,12' \
     -type TrueColor BMP3:"$out/panel_expand_open.bmp"
-  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 2,1 8,5 2,9' \
+  "$im" -size 11x18 xc:"$ground" +antialias -fill '#5b6f9c' -draw 'polygon 3,5 8,9 3,13' \
     -type TrueColor BMP3:"$out/panel_expand_closed.bmp"
-  "$im" -size 16x16 xc:"$m" +antialias -fill '#2fa84f' -draw 'circle 8,8 8,1' -fill white \
+  "$im" -size 16x16 xc:"$w" +antialias -fill '#2fa84f' -draw 'circle 8,8 8,1' -fill '#fefefe' \
     -draw 'rectangle 4,7 12,9' -draw 'rectangle 7,4 9,12' -type TrueColor BMP3:"$out/panel_add_contact.bmp"
   "$im" -size 157x400 gradient:'#e7ddd9'-'#ccb7b5' -type TrueColor BMP3:"$out/panel_background.bmp"
 }
@@ -166,7 +168,7 @@ tool_images() {
     -type TrueColor BMP3:"$out/tool_left.bmp"
   "$im" -size 57x117 gradient:"$bar"-'#6f8fe0' -rotate -90 \
     -fill '#5b78d0' -draw 'rectangle 0,0 116,1' -fill '#1d2f70' -draw 'rectangle 0,55 116,56' \
-    -fill '#ffffff40' -draw 'circle 96,28 96,6' -fill white "${font[@]}" -pointsize 14 -gravity east \
+    -fill white "${font[@]}" -pointsize 14 -gravity east \
     -annotate +10+0 '可视通' -type TrueColor BMP3:"$out/tool_right.bmp"
 }
 tool_images
