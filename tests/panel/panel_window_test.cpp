@@ -408,3 +408,16 @@ TEST_F(PanelWindowTest, ToolBarPostsByModeAndIsMadeOncePerParent)
     const std::vector<std::pair<UINT, WPARAM>> expected{{kWmToolSettings, kToolSettingsCode}, {kWmToolContacts, 0}};
     EXPECT_EQ(expected, g_requests);
 }
+
+TEST_F(PanelWindowTest, ManagerCommandOpensTheManagerWindow)
+{
+    auto* panel = static_cast<CFriendSelWnd*>(showFriendList(m_host, kPick, "", 0));
+    ASSERT_NE(nullptr, panel);
+    Command(*panel, kCmdOpenManager);
+    HWND manager = ::FindWindowA(nullptr, testui::ResourceText(507).c_str());
+    ASSERT_NE(nullptr, manager);
+    EXPECT_TRUE(::IsWindowVisible(manager));
+    ::SendMessageA(manager, WM_CLOSE, 0, 0);
+    testui::Pump(30);
+    ::DestroyWindow(*panel);
+}
