@@ -45,8 +45,6 @@ public:
 
     CCherryTree& Tree() { return m_tree; }
     const std::string& PickedValue() const { return m_pickedText; }
-    int RefreshPhase() const { return m_refreshPhase; }
-    size_t RebuildCount() const { return m_rebuildCount; }
 
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
