@@ -264,7 +264,19 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
         Log(wp ? "在线列表重新显示" : "没有保存的在线列表");
         return true;
     case kToolContacts:
+        // The tool bar's contacts button shows or hides the panel under it.
         Log("工具栏：显示/隐藏联系人列表");
+        if (g_panel) {
+            RECT before{};
+            ::GetWindowRect(main, &before);
+            hideFriendList(&g_panel);
+            ::SetWindowPos(main, nullptr, 0, 0, before.right - before.left, before.bottom - before.top,
+                           SWP_NOMOVE | SWP_NOZORDER);
+        } else {
+            g_panel = showFriendList(main, kPickMessage, "", ::GetDlgItem(main, kToolBarId) ? 1 : 0);
+            if (HWND bar = ::GetDlgItem(main, kToolBarId))
+                ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        }
         return true;
     case kToolSettings:
         Log("工具栏：系统设置");
