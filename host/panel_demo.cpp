@@ -316,6 +316,11 @@ void Shoot(HWND main, const std::string& folder, LogSink sink)
     Shot(folder, "panel_online_list");
     ::SendMessageA(Panel(main), WM_COMMAND, kCmdToggleList, 0);
 
+    // The tool bar with the second function current (the message view).
+    showFuncTools(main, 1);
+    Log("showFuncTools(1)：短消息为当前功能");
+    Shot(folder, "panel_toolbar_message");
+
     // The other layout: no tool bar, the panel's content from the top.
     Undock(main);
     Dock(main, false, sink);
