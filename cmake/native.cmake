@@ -22,3 +22,12 @@ set_tests_properties(pelmo_data_tests PROPERTIES TIMEOUT 300
 
 include(${PROJECT_SOURCE_DIR}/resources/schema/schema.cmake)
 target_include_directories(pelmo_data_tests PRIVATE ${PELMO_SCHEMA_DIR})
+
+# The contact panel's online-list reader: host input, fuzzed with a seeded
+# loop of a million blocks.
+add_executable(online_block_fuzz ${PROJECT_SOURCE_DIR}/panel/online_block.cpp
+                                 ${PROJECT_SOURCE_DIR}/tests/panel/online_block_fuzz_test.cpp)
+target_link_libraries(online_block_fuzz PRIVATE pelmo_data GTest::gtest_main)
+add_test(NAME online_block_fuzz COMMAND online_block_fuzz --gtest_color=no)
+set_tests_properties(online_block_fuzz PROPERTIES TIMEOUT 300
+  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")

@@ -8,6 +8,22 @@ State& Current()
     return state;
 }
 
+PanelShared& Panels()
+{
+    static PanelShared shared;
+    return shared;
+}
+
+bool CreatePanelLock()
+{
+    PanelShared& shared = Panels();
+    if (!shared.lockPending)
+        return false;
+    ::InitializeCriticalSection(&shared.panelLock);
+    shared.lockPending = false;
+    return true;
+}
+
 void Reset()
 {
     State& state = Current();

@@ -30,6 +30,25 @@ struct State {
 
 State& Current();
 
+// What every contact panel shares: whether the online list is shown, where
+// its request stands, and the lock their rebuilds take. The module resets
+// the request flags (InitFriendList) and deletes the lock when unloaded.
+struct PanelShared {
+    bool listShown = false;
+    bool listReset = false;     // a delivery replaced the online list
+    bool listAnswered = false;  // a delivery answered a request
+    bool requestAllowed = false;
+    UINT_PTR requestTimer = 0;  // the request wait's timer id while it runs
+    int panelCount = 0;
+    bool lockPending = true;  // set until the first panel creates the lock
+    CRITICAL_SECTION panelLock{};
+};
+
+PanelShared& Panels();
+
+// Creates the panel lock once; true when this call created it.
+bool CreatePanelLock();
+
 // Empties the online list and forgets the manager window (InitFriendList);
 // the pending group stays.
 void Reset();

@@ -9,10 +9,12 @@
 #include "host/history_demo.h"
 #include "host/host_window.h"
 #include "host/manager_demo.h"
+#include "host/panel_demo.h"
 #include "host/screenshot.h"
 #include "history_lib.h"
 #include "pelmo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -33,11 +35,14 @@ enum Command : UINT {
     kCmdManager,
     kCmdExit,
     kCmdHistory,
+    kCmdPanel,
 };
+constexpr int kLogListId = 500;
 
 const char kMainClass[] = "PelmoDemoHost";
 HWND g_main = nullptr;
-std::string g_shotDir;  // empty: interactive
+HWND g_logList = nullptr;  // the host's log, shown on its main window
+std::string g_shotDir;     // empty: interactive
 std::string g_pendingShot;
 FILE* g_log = stdout;
 
@@ -45,6 +50,44 @@ void Log(const char* format, const std::string& text)
 {
     std::fprintf(g_log, format, text.c_str());
     std::fflush(g_log);
+}
+
+const char* NoticeName(WPARAM code)
+{
+    switch (code) {
+    case 2:
+        return "添加号码";
+    case 4:
+        return "联系人列表窗口已打开";
+    case 5:
+        return "联系人列表窗口关闭";
+    case 6:
+        return "通讯录已更改";
+    case 8:
+        return "通讯录已重新载入";
+    }
+    return code >= 10 && code <= 15 ? "联系人或工具栏操作" : code >= 20 ? "打开历史记录" : "其他";
+}
+
+// One line to the log file and to the list on the main window.
+void HostLog(const std::string& line)
+{
+    std::fprintf(g_log, "%s\n", line.c_str());
+    std::fflush(g_log);
+    if (g_logList) {
+        const LRESULT at = ::SendMessageA(g_logList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        ::SendMessageA(g_logList, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+    }
+}
+
+void LayOut()
+{
+    if (!g_logList)
+        return;
+    RECT r = panel_demo::FreeArea(g_main);
+    ::InflateRect(&r, -8, -8);
+    ::MoveWindow(g_logList, r.left, r.top, std::max<LONG>(0, r.right - r.left), std::max<LONG>(0, r.bottom - r.top),
+                 TRUE);
 }
 
 // Timer that fires inside a modal box's message loop: take the picture, then
@@ -110,6 +153,8 @@ void LogIn()
 {
     RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
     SeedHistoryDemo(g_log);
+    panel_demo::SeedBook(g_log);
+    HostLog("示例用户已登录");
 }
 
 // The group and contact dialogs live in a program of their own (they have no
@@ -140,6 +185,7 @@ HMENU BuildMenu()
     ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdHistory, "历史记录(&H)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdManager, "通讯录管理(&M)...");
+    ::AppendMenuA(boxes, MF_STRING, kCmdPanel, "停靠联系人面板(&P)");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -182,27 +228,33 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case kCmdManager:
             manager_demo::Open(g_log);
             return 0;
+        case kCmdPanel:
+            if (!::GetDlgItem(hwnd, 3200)) {
+                panel_demo::Dock(hwnd, true, HostLog);
+                LayOut();
+            }
+            return 0;
         case kCmdExit:
             ::DestroyWindow(hwnd);
             return 0;
         }
         break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(hwnd, &ps);
-        RECT r;
-        ::GetClientRect(hwnd, &r);
-        ::SetBkMode(dc, TRANSPARENT);
-        ::DrawTextA(dc, "pelmo 演示主程序：请从“演示”菜单打开窗口。", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        ::EndPaint(hwnd, &ps);
-        return 0;
-    }
+    case WM_SIZE:
+    case WM_PARENTNOTIFY:  // the panel or the tool bar came or went
+        LayOut();
+        break;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     }
     if (msg == kNotifyMessage) {
-        std::fprintf(g_log, "notice %u (lParam %ld)\n", static_cast<unsigned>(wp), static_cast<long>(lp));
+        char line[96];
+        std::snprintf(line, sizeof line, "通知 %u：%s", static_cast<unsigned>(wp), NoticeName(wp));
+        HostLog(line);
+        return 0;
+    }
+    if (panel_demo::OnMessage(hwnd, msg, wp, lp)) {
+        LayOut();
         return 0;
     }
     return ::DefWindowProcA(hwnd, msg, wp, lp);
@@ -211,6 +263,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 void RunScenario()
 {
     LogIn();
+    panel_demo::Shoot(g_main, g_shotDir, HostLog);
     manager_demo::Shoot(g_shotDir, g_log);
     ShowInfoBox();
     ShowQuestionBox();
@@ -225,6 +278,12 @@ int main(int argc, char** argv)
 {
     g_shotDir = ShotFolderArgument(argc, argv);
     g_main = CreateHostWindow(kMainClass, "pelmo 演示主程序", MainProc, BuildMenu(), getGlobalIcon(3142));
+    g_logList = ::CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL, 0, 0,
+                                  0, 0, g_main, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kLogListId)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(g_logList, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
+    LayOut();
+    HostLog("pelmo 演示主程序：请从“演示”菜单登录并停靠联系人面板。");
 
     std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
 

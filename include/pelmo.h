@@ -273,8 +273,8 @@ int PELMO_API hideFriendMain(void** frameRef);
    posts `pickMessage` (low 16 bits) to the parent, a double click on an
    online contact PELMO_WM_PANEL_ACTION; wParam points to the picked value
    (the e-mail for pickMode "mail", the fax number for "fax", else the
-   number), valid until the panel's next pick. barAbove nonzero: the tool bar
-   stands above the panel's content. The panel sends notice 4 when created
+   number), valid while the panel lives until 16 more values are posted.
+   barAbove nonzero: the tool bar stands above the panel's content. The panel sends notice 4 when created
    and 5 when closing; it deletes itself with its window. */
 void* PELMO_API showFriendList(HWND parent, int pickMessage, const char* pickMode, unsigned int barAbove);
 /* Closes the panel *panelRef, sets *panelRef to NULL and makes the panel's
@@ -282,6 +282,25 @@ void* PELMO_API showFriendList(HWND parent, int pickMessage, const char* pickMod
    nothing to close (NULL panelRef or *panelRef); 0 otherwise, also for a
    panel already gone with its parent, which is left untouched. */
 int PELMO_API hideFriendList(void** panelRef);
+/* The panel also takes the host's presence messages (PELMO_WM_PRESENCE) and
+   the online list (PELMO_WM_ONLINE_LIST: a length that is a multiple of
+   both 16 and 51 reads as numbers only, see pelmo_notices.h), and asks for
+   the list with PELMO_WM_LIST_REQUEST, PELMO_WM_LIST_HIDDEN and
+   PELMO_WM_LIST_SHOWN sent to the parent. */
+
+/* ---- Function tool bar -------------------------------------------------- */
+
+/* Puts the function tool bar (60 pixels high, the parent's full width) at
+   the top of `parent` and returns it as an opaque pointer; NULL for a NULL
+   parent or when it cannot be made. `parent` is the window handle where the
+   library once took a class-library window object. A parent that already
+   has a bar gets that one back with the new mode. `mode` 0 marks the first
+   button (notice 14) as the current function, 1 the second (notice 10); the
+   current one posts nothing. The third button sends WM_APP + 1 (wParam 2,
+   lParam 517) to the top window of the parent's owner chain, the fourth
+   posts WM_USER + 0x2C to the parent. The bar lives until its parent is
+   destroyed. */
+void* PELMO_API showFuncTools(HWND parent, unsigned int mode);
 #endif /* _WIN32 */
 
 #ifdef __cplusplus

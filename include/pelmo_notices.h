@@ -51,7 +51,7 @@
    35-byte names; any other length, or a null block, empties the list. The
    fields need no terminator. The panel posts PELMO_WM_PANEL_ACTION to its
    parent for a double click on an online contact or an online-list entry:
-   wParam the picked value (valid until the panel's next pick), lParam 0. */
+   wParam the picked value (kept for the panel's next 15 posts), lParam 0. */
 #define PELMO_WM_ONLINE_LIST  (0x0400 + 0x28)
 #define PELMO_WM_LIST_REQUEST (0x0400 + 0x29)
 #define PELMO_WM_LIST_HIDDEN  (0x0400 + 0x2A)

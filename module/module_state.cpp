@@ -12,8 +12,7 @@ HMODULE g_resources = nullptr;
 
 SharedState& StateStorage()
 {
-    static SharedState state;
-    return state;
+    return session::Panels();
 }
 
 }  // namespace
@@ -67,11 +66,7 @@ SharedState& State()
 
 void CreatePanelLock()
 {
-    SharedState& state = StateStorage();
-    if (state.lockPending) {
-        ::InitializeCriticalSection(&state.panelLock);
-        state.lockPending = false;
-    }
+    session::CreatePanelLock();
 }
 
 }  // namespace module

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace session {
+struct PanelShared;
+}
+
 namespace module {
 
 // Loading and unloading (the DLL entry point; the tests call these directly).
@@ -21,19 +25,9 @@ void RemoveNoticeBoxes();
 // passes it on as it is, so a missing library just finds nothing.
 HMODULE ResourceLibrary();
 
-// The contact panels' shared state. The online list itself, the pending
-// group and the manager window live in core/session_state.h.
-struct SharedState {
-    bool listShown = false;
-    bool listReset = false;
-    bool listAnswered = false;
-    bool requestAllowed = false;
-    UINT_PTR requestTimer = 0;
-    int panelCount = 0;
-    bool lockPending = true;  // set until the first panel creates the lock
-    CRITICAL_SECTION panelLock{};
-};
-
+// The contact panels' shared state lives beside the online list in
+// core/session_state.h, where the panels can reach it.
+using SharedState = session::PanelShared;
 SharedState& State();
 
 // The panel lock, created by the first panel and deleted at unloading.

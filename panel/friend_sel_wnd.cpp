@@ -10,6 +10,9 @@
 #include "string_ids.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,9 @@ constexpr int kDefaultIndent = 20;
 constexpr size_t kMaxNumberChars = 15;
 constexpr char kFontFace[] = "Bodoni MT";
 constexpr int kFontPoints = 9;
+constexpr int kSmallImageWidth = 8;
+constexpr int kSmallImageHeight = 14;
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
 const UINT kPictureIds[3] = {IDB_PANEL_OFFLINE, IDB_PANEL_ONLINE, IDB_PANEL_SPECIAL};
 
 HFONT MakeFont(HWND window)
@@ -51,6 +57,28 @@ void Line(HDC dc, COLORREF colour, int x1, int y1, int x2, int y2)
     ::MoveToEx(dc, x1, y1, nullptr);
     ::LineTo(dc, x2, y2);
 }
+
+// The module-wide lock over the shared online-list flags and the rebuilds
+// that read them; a no-op before the first panel created it.
+class PanelLock {
+public:
+    PanelLock() : m_shared(session::Panels()), m_held(!m_shared.lockPending)
+    {
+        if (m_held)
+            ::EnterCriticalSection(&m_shared.panelLock);
+    }
+    ~PanelLock()
+    {
+        if (m_held)
+            ::LeaveCriticalSection(&m_shared.panelLock);
+    }
+    PanelLock(const PanelLock&) = delete;
+    PanelLock& operator=(const PanelLock&) = delete;
+
+private:
+    session::PanelShared& m_shared;
+    bool m_held;
+};
 
 std::set<void*>& LivePanels()
 {
@@ -124,12 +152,16 @@ LRESULT CFriendSelWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     case PELMO_WM_ONLINE_LIST:
         OnDelivery(static_cast<size_t>(wp), reinterpret_cast<const void*>(lp));
         break;
+    case WM_TIMER:
+        OnTimer(wp);
+        return 0;
     }
     return CWnd::WindowProc(msg, wp, lp);
 }
 
 int CFriendSelWnd::OnCreate()
 {
+    ++session::Panels().panelCount;
     HostConfig config{};
     if (ReadHostConfig(&config)) {
         m_identity = FieldText(config.identity);
@@ -138,7 +170,11 @@ int CFriendSelWnd::OnCreate()
     }
     if (HWND parent = ::GetParent(m_hWnd))
         SendMessage(WM_SETFONT, ::SendMessageA(parent, WM_GETFONT, 0, 0), 0);
+    m_smallImages.Reset(::ImageList_Create(kSmallImageWidth, kSmallImageHeight, ILC_COLOR24 | ILC_MASK, 4, 4));
+    if (Bitmap strip{getGlobalBitmap(IDB_CONTACT_STATES)}; strip && m_smallImages)
+        ::ImageList_AddMasked(m_smallImages, strip, kMagenta);
     m_font.Reset(MakeFont(m_hWnd));
+    m_ownsLock = session::CreatePanelLock();
 
     m_identityLabel.Create(m_identity, WS_CHILD | WS_VISIBLE, RECT{}, m_hWnd, kIdentityLabelId);
     m_identityLabel.SetTransparent(TRUE).SetBold(TRUE);
@@ -152,19 +188,23 @@ int CFriendSelWnd::OnCreate()
     m_expandOpen.Reset(getGlobalBitmap(IDB_PANEL_EXPAND_OPEN));
     m_expandClosed.Reset(getGlobalBitmap(IDB_PANEL_EXPAND_CLOSED));
     m_addContact.Reset(getGlobalBitmap(IDB_PANEL_ADD_CONTACT));
+    m_background.Reset(getGlobalBitmap(IDB_PANEL_BACKGROUND));
     m_tree.SetDefaultChildIndent(kDefaultIndent);
     m_tree.SetBackColor(kTreeBack);
     m_tree.SetItemFonts(m_font.Get());
-    HBITMAP open = m_expandOpen.Get();
-    HBITMAP closed = m_expandClosed.Get();
-    if (open && closed)
-        m_tree.SetExpanderBitmaps(&open, &closed, nullptr);
+    // The tree keeps the addresses, not the handles.
+    m_expanderHandles[0] = m_expandOpen.Get();
+    m_expanderHandles[1] = m_expandClosed.Get();
+    if (m_expanderHandles[0] && m_expanderHandles[1])
+        m_tree.SetExpanderBitmaps(&m_expanderHandles[0], &m_expanderHandles[1], nullptr);
     TreeView_SetItemHeight(m_tree, kItemHeight);
 
     RepairBook();
     Rebuild();
     OnSize();
+    ::DragAcceptFiles(m_hWnd, TRUE);
     Notify(PELMO_NOTICE_LIST_CREATED);
+    StartRefresh();
     return 0;
 }
 
@@ -189,6 +229,20 @@ BOOL CFriendSelWnd::OnEraseBackground(HDC dc)
         c.top += kToolBarHeight;
     Brush ground(::CreateSolidBrush(kGround));
     ::FillRect(dc, &c, ground);
+    BITMAP info{};
+    if (m_background && ::GetObjectA(m_background, sizeof info, &info)) {
+        // The picture follows the panel's height relative to the screen's:
+        // pulled up a little on a tall panel, never squeezed below it.
+        const int h = c.bottom - c.top;
+        const int screen = std::max(1, ::GetSystemMetrics(SM_CYFULLSCREEN));
+        const int a = static_cast<int>(1.2 * h) / screen;
+        const int b = static_cast<int>(-1.2 * h / screen);
+        MemoryDC source(dc);
+        SelectScope keep(source, m_background.Get());
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        ::StretchBlt(dc, c.left, c.top - a, c.right - c.left, h - 3 * b, source, 0, 0, info.bmWidth, info.bmHeight,
+                     SRCCOPY);
+    }
     return TRUE;
 }
 
@@ -221,6 +275,17 @@ void CFriendSelWnd::OnDestroy()
     m_itemByNumber.clear();
     m_numberOfItem.clear();
     m_imageOfItem.clear();
+    StopRefresh();
+    session::PanelShared& shared = session::Panels();
+    if (shared.requestTimer && m_waitTimerOwned) {
+        ::KillTimer(m_hWnd, kRequestTimerId);
+        shared.requestTimer = 0;
+        m_waitTimerOwned = false;
+        shared.requestAllowed = false;
+        shared.listAnswered = false;
+    }
+    if (shared.panelCount > 0 && --shared.panelCount == 0)
+        shared.listShown = false;
 }
 
 void CFriendSelWnd::Notify(WPARAM code) const
@@ -281,6 +346,7 @@ void CFriendSelWnd::Rebuild()
     if (m_rebuilding)  // a modal box inside a rebuild must not start another
         return;
     m_rebuilding = true;
+    ++m_rebuildCount;
     RememberExpansion();
     FriendCache* cache = GetFriendCache();
     if (panel::NeedsServiceContact(cache)) {
@@ -291,8 +357,8 @@ void CFriendSelWnd::Rebuild()
         cache = GetFriendCache();
     }
     const session::OnlineList& list = session::Current().onlineList;
-    const std::vector<panel::PanelItem> items =
-        panel::BuildPanelTree(cache, list.numbers.empty() ? nullptr : &list, Texts());
+    const bool showList = session::Panels().listShown && !list.numbers.empty();
+    const std::vector<panel::PanelItem> items = panel::BuildPanelTree(cache, showList ? &list : nullptr, Texts());
 
     ::SendMessageA(m_tree, WM_SETREDRAW, FALSE, 0);
     m_tree.DeleteAllItemsEx();
@@ -300,6 +366,7 @@ void CFriendSelWnd::Rebuild()
     m_numberOfItem.clear();
     m_imageOfItem.clear();
     m_groupIdOfValue.clear();
+    m_listItems.clear();
     if (cache && cache->groups.count > 0 && cache->groups.data) {
         for (intptr_t g = 0; g < cache->groups.count; ++g)
             m_groupIdOfValue.push_back(cache->groups.data[g].ID);
@@ -307,34 +374,7 @@ void CFriendSelWnd::Rebuild()
     std::vector<HTREEITEM> handles(items.size(), nullptr);
     for (size_t i = 0; i < items.size(); ++i) {
         const panel::PanelItem& it = items[i];
-        HTREEITEM parent = it.parent >= 0 ? handles[static_cast<size_t>(it.parent)] : TVI_ROOT;
-        HTREEITEM item = m_tree.InsertItemShort(it.text, parent, TVI_LAST);
-        handles[i] = item;
-        if (!item)
-            continue;
-        m_tree.SetItemData(item, it.value);
-        m_tree.SetItemChildIndent(item, it.childIndent, false);
-        if (it.bold)
-            m_tree.SetItemFontStyle(item, 1, 0);
-        if (it.kind == panel::ItemKind::kServiceRoot || it.kind == panel::ItemKind::kExtraRoot ||
-            it.kind == panel::ItemKind::kGroup)
-            m_tree.SetItemTextColor(item, it.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
-        if (!it.tip.empty())
-            m_tree.SetItemTip(item, it.tip);
-        if (it.kind == panel::ItemKind::kExtraRoot && m_addContact)
-            m_tree.AddItemImage(item, m_addContact.Get(), kImageRightBack);
-        if (it.rank != panel::kNoRank)
-            m_tree.SetKeyValue(it.value, it.rank);
-        if (it.kind == panel::ItemKind::kContact || it.kind == panel::ItemKind::kListEntry) {
-            ApplyPresence(item, it.rank);
-            if (it.kind == panel::ItemKind::kContact) {
-                m_numberOfItem[item] = it.tip;
-                auto found = m_itemByNumber.find(it.tip);
-                // The first contact in cache order answers for its number.
-                if (found == m_itemByNumber.end() || m_tree.GetItemData(found->second) > it.value)
-                    m_itemByNumber[it.tip] = item;
-            }
-        }
+        handles[i] = AddItem(it, it.parent >= 0 ? handles[static_cast<size_t>(it.parent)] : TVI_ROOT);
     }
     for (size_t i = 0; i < items.size(); ++i) {
         const panel::PanelItem& it = items[i];
@@ -355,6 +395,79 @@ void CFriendSelWnd::Rebuild()
         TreeView_EnsureVisible(m_tree, handles[0]);
     ::InvalidateRect(m_tree, nullptr, TRUE);
     m_rebuilding = false;
+}
+
+HTREEITEM CFriendSelWnd::AddItem(const panel::PanelItem& it, HTREEITEM parent)
+{
+    // The value goes in with the insertion where the text needs no
+    // shortening: the native control finds an item for a later change by
+    // searching all of them.
+    HTREEITEM item = nullptr;
+    const bool topLevel = parent == TVI_ROOT;
+    if (CherryShortText(it.text, topLevel) == it.text) {
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM;
+        insert.item.pszText = const_cast<char*>(it.text.c_str());
+        insert.item.lParam = it.value;
+        item = reinterpret_cast<HTREEITEM>(m_tree.SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    } else if ((item = m_tree.InsertItemShort(it.text, parent, TVI_LAST)) != nullptr) {
+        m_tree.SetItemData(item, it.value);
+    }
+    if (!item)
+        return nullptr;
+    // Only items with children use a child indent; setting it repaints the
+    // whole tree, which a rebuild of thousands of contacts cannot afford.
+    if (it.kind != panel::ItemKind::kContact && it.kind != panel::ItemKind::kListEntry &&
+        it.kind != panel::ItemKind::kPlaceholder)
+        m_tree.SetItemChildIndent(item, it.childIndent, false);
+    if (it.bold)
+        m_tree.SetItemFontStyle(item, 1, 0);
+    if (it.kind == panel::ItemKind::kServiceRoot || it.kind == panel::ItemKind::kExtraRoot ||
+        it.kind == panel::ItemKind::kGroup)
+        m_tree.SetItemTextColor(item, it.red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+    if (!it.tip.empty())
+        m_tree.SetItemTip(item, it.tip);
+    if (it.kind == panel::ItemKind::kExtraRoot && m_addContact)
+        m_tree.AddItemImage(item, m_addContact.Get(), kImageRightBack);
+    if (it.rank != panel::kNoRank)
+        m_tree.SetKeyValue(it.value, it.rank);
+    if (it.kind == panel::ItemKind::kListEntry) {
+        ApplyPresence(item, it.rank);
+        m_listItems.push_back(item);
+    } else if (it.kind == panel::ItemKind::kContact) {
+        ApplyPresence(item, it.rank);
+        m_numberOfItem[item] = it.tip;
+        auto found = m_itemByNumber.find(it.tip);
+        // The first contact in cache order answers for its number.
+        if (found == m_itemByNumber.end() || m_tree.GetItemData(found->second) > it.value)
+            m_itemByNumber[it.tip] = item;
+    }
+    return item;
+}
+
+void CFriendSelWnd::ShowList()
+{
+    if (!m_rebuildCount || m_rebuilding) {
+        Rebuild();
+        return;
+    }
+    // A delivery changes the online list only: the entries at the top level
+    // are replaced and the contacts stay as they are.
+    ::SendMessageA(m_tree, WM_SETREDRAW, FALSE, 0);
+    for (HTREEITEM item : m_listItems) {
+        m_imageOfItem.erase(item);
+        m_tree.DeleteItemEx(item);
+    }
+    m_listItems.clear();
+    const session::OnlineList& list = session::Current().onlineList;
+    if (session::Panels().listShown) {
+        for (const panel::PanelItem& it : panel::ListItems(list))
+            AddItem(it, TVI_ROOT);
+    }
+    ::SendMessageA(m_tree, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_tree, nullptr, TRUE);
 }
 
 void CFriendSelWnd::ApplyPresence(HTREEITEM item, int rank)
@@ -429,10 +542,166 @@ void CFriendSelWnd::OnPresence(WPARAM code, LPARAM lp)
 
 void CFriendSelWnd::OnDelivery(size_t length, const void* block)
 {
+    StopRefresh();
+    session::PanelShared& shared = session::Panels();
     session::OnlineList& list = session::Current().onlineList;
-    if (length != 0)
+    if (length == 0) {
+        // Empty: forget the list unless it is shown and still unanswered,
+        // which is how the toggle shows the stored list again.
+        if (!shared.listShown || shared.listAnswered) {
+            list = session::OnlineList{};
+            shared.listReset = true;
+        }
+    } else if (!shared.listShown || m_pendingArmed) {
         list = panel::ParseOnlineBlock(block, length);
-    Rebuild();
+        shared.listReset = true;
+        if (!shared.listAnswered && m_pendingArmed) {
+            m_pendingArmed = false;
+            shared.listAnswered = true;
+        }
+    }
+    {
+        PanelLock lock;
+        if (!shared.listShown) {
+            shared.requestAllowed = true;
+            m_refreshPhase = 2;
+        }
+        shared.listShown = shared.listReset;
+        ShowList();
+    }
+    StartRefresh();
+}
+
+void CFriendSelWnd::StartRefresh()
+{
+    m_refreshTimer = ::SetTimer(m_hWnd, kRefreshTimerId, kRefreshMs, nullptr);
+}
+
+void CFriendSelWnd::StopRefresh()
+{
+    if (m_refreshTimer) {
+        ::KillTimer(m_hWnd, m_refreshTimer);
+        m_refreshTimer = 0;
+    }
+}
+
+void CFriendSelWnd::SendParent(UINT msg, WPARAM wp) const
+{
+    HWND parent = GetParent();
+    if (parent && ::IsWindow(parent))
+        ::SendMessageA(parent, msg, wp, 0);
+}
+
+void CFriendSelWnd::OnTimer(UINT_PTR id)
+{
+    if (id == kRefreshTimerId)
+        OnRefreshTick();
+    else if (id == kRequestTimerId)
+        OnRequestWaitOver();
+}
+
+void CFriendSelWnd::OnRefreshTick()
+{
+    if (!::KillTimer(m_hWnd, kRefreshTimerId))
+        return;
+    m_refreshTimer = 0;
+    {
+        PanelLock lock;
+        session::PanelShared& shared = session::Panels();
+        if (!shared.listShown) {
+            if (m_refreshPhase == 0) {
+                m_refreshPhase = 1;
+                Rebuild();
+                shared.requestAllowed = false;
+            } else if (m_refreshPhase == 2) {
+                m_refreshPhase = 1;
+                Rebuild();
+            }
+        } else {
+            if (m_refreshPhase == 1) {
+                m_refreshPhase = 2;
+                if (!shared.requestTimer)
+                    Rebuild();
+            }
+            if (shared.requestTimer) {
+                // Another panel asked: show its answer here once.
+                if (!m_waitTimerOwned && shared.listAnswered && !m_requestArmed) {
+                    m_requestArmed = true;
+                    Rebuild();
+                    shared.requestAllowed = false;
+                }
+            } else if (m_requestArmed) {
+                m_requestArmed = false;
+                m_waitTimerOwned = false;
+                shared.requestAllowed = true;
+                shared.listAnswered = false;
+            }
+        }
+    }
+    StartRefresh();
+}
+
+void CFriendSelWnd::OnRequestWaitOver()
+{
+    ::KillTimer(m_hWnd, kRequestTimerId);
+    session::PanelShared& shared = session::Panels();
+    shared.requestTimer = 0;
+    m_waitTimerOwned = false;
+    shared.requestAllowed = true;
+    shared.listAnswered = false;
+}
+
+void CFriendSelWnd::StartRequest()
+{
+    session::PanelShared& shared = session::Panels();
+    if (!shared.requestTimer) {
+        // Armed before asking: a host that answers inside the send must
+        // find the panel waiting for it.
+        m_waitTimerOwned = true;
+        m_pendingArmed = true;
+        SendParent(PELMO_WM_LIST_REQUEST, 0);
+    }
+    if (::SetTimer(m_hWnd, kRequestTimerId, kRequestWaitMs, nullptr))
+        shared.requestTimer = kRequestTimerId;
+    shared.requestAllowed = false;
+}
+
+void CFriendSelWnd::ToggleList()
+{
+    PanelLock lock;
+    session::PanelShared& shared = session::Panels();
+    if (shared.listShown) {
+        StopRefresh();
+        shared.listShown = false;
+        SendParent(PELMO_WM_LIST_HIDDEN, 0);
+        m_refreshPhase = 1;
+        ShowList();
+        StartRefresh();
+    } else if (!session::Current().onlineList.numbers.empty()) {
+        shared.listShown = true;
+        shared.listAnswered = false;
+        SendParent(PELMO_WM_LIST_SHOWN, 1);
+        SendMessage(PELMO_WM_ONLINE_LIST, 0, 0);  // shows the stored list
+    } else {
+        SendParent(PELMO_WM_LIST_SHOWN, 0);
+    }
+}
+
+bool CFriendSelWnd::OnCommand(UINT id, UINT code, HWND control)
+{
+    switch (id) {
+    case kCmdOpenManager:
+        showFriendMain(0);
+        return true;
+    case kCmdToggleList:
+        ToggleList();
+        return true;
+    case kCmdRequestList:
+        if (session::Panels().requestAllowed && session::Panels().listShown)
+            StartRequest();
+        return true;
+    }
+    return CWnd::OnCommand(id, code, control);
 }
 
 bool CFriendSelWnd::SelectedValue(std::string* value, bool* fromList, bool* online)
@@ -471,15 +740,16 @@ bool CFriendSelWnd::SelectedValue(std::string* value, bool* fromList, bool* onli
 
 void CFriendSelWnd::Post(UINT msg, const std::string& value)
 {
-    CopyField(m_picked, value);
-    m_pickedText = m_picked;
+    char* slot = m_picked[m_nextPicked];
+    m_nextPicked = (m_nextPicked + 1) % kPickedSlots;
+    CopyField(slot, kPickedChars, value);
+    m_pickedText = slot;
     if (HWND parent = ::GetParent(m_hWnd))
-        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(m_picked), 0);
+        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(slot), 0);
 }
 
 void CFriendSelWnd::OnPick()
 {
-    m_picked[0] = 0;
     m_pickedText.clear();
     std::string value;
     bool fromList = false;
@@ -490,7 +760,6 @@ void CFriendSelWnd::OnPick()
 
 void CFriendSelWnd::OnDoubleClick()
 {
-    m_picked[0] = 0;
     m_pickedText.clear();
     m_pickedFromList = false;  // a list entry's double click does not outlive itself
     std::string value;

@@ -22,6 +22,13 @@ constexpr UINT kIdentityLabelId = 60001;
 constexpr UINT kSiteLinkId = 60004;
 constexpr int kPanelWidth = 157;
 constexpr int kToolBarHeight = 60;
+constexpr UINT_PTR kRefreshTimerId = 1035;
+constexpr UINT_PTR kRequestTimerId = 1034;
+constexpr UINT kRefreshMs = 100;
+constexpr UINT kRequestWaitMs = 30000;
+constexpr UINT kCmdOpenManager = 1041;
+constexpr UINT kCmdRequestList = 60000;
+constexpr UINT kCmdToggleList = 60003;
 
 class CFriendSelWnd : public CWnd {
 public:
@@ -39,6 +46,8 @@ public:
     CCherryTree& Tree() { return m_tree; }
     const std::string& PickedValue() const { return m_pickedText; }
 
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     LRESULT OnNotify(NMHDR& header) override;
@@ -53,10 +62,20 @@ private:
     void OnPaint();
     void OnPresence(WPARAM code, LPARAM number);
     void OnDelivery(size_t length, const void* block);
+    void OnTimer(UINT_PTR id);
+    void OnRefreshTick();
+    void OnRequestWaitOver();
+    void StartRequest();
+    void ToggleList();
+    void StartRefresh();
+    void StopRefresh();
+    void SendParent(UINT msg, WPARAM wp) const;
 
     void Notify(WPARAM code) const;
     void RepairBook();
     void Rebuild();
+    void ShowList();
+    HTREEITEM AddItem(const panel::PanelItem& item, HTREEITEM parent);
     void ApplyPresence(HTREEITEM item, int rank);
     void SortChildren(HTREEITEM parent);
     void RememberExpansion();
@@ -77,7 +96,10 @@ private:
     Bitmap m_expandOpen;
     Bitmap m_expandClosed;
     Bitmap m_addContact;
+    HBITMAP m_expanderHandles[2] = {};
+    Bitmap m_background;
     Font m_font;
+    ImageList m_smallImages;
 
     std::string m_pickMode;
     UINT m_pickMessage = 0;
@@ -87,9 +109,22 @@ private:
     UINT m_notifyMessage = 0;
     bool m_pickedFromList = false;
     bool m_rebuilding = false;
-    // The picked value stays here until the next pick, so a posted
-    // message's pointer is valid when the host reads it.
-    char m_picked[64] = {};
+    size_t m_rebuildCount = 0;
+
+    // Where this panel stands in the refresh cycle the panels share.
+    UINT_PTR m_refreshTimer = 0;
+    bool m_waitTimerOwned = false;  // this panel started the request wait
+    bool m_requestArmed = false;    // it showed another panel's answer
+    bool m_pendingArmed = false;    // its request is not answered yet
+    bool m_ownsLock = false;
+    int m_refreshPhase = 0;
+    // Posted values live in a ring of fixed buffers: a queued message's
+    // pointer stays valid while the user goes on clicking, until the host
+    // reads it.
+    static constexpr size_t kPickedSlots = 16;
+    static constexpr size_t kPickedChars = 64;
+    char m_picked[kPickedSlots][kPickedChars] = {};
+    size_t m_nextPicked = 0;
     std::string m_pickedText;
 
     bool m_serviceExpanded = true;
@@ -99,5 +134,6 @@ private:
     std::unordered_map<std::string, HTREEITEM> m_itemByNumber;
     std::unordered_map<HTREEITEM, std::string> m_numberOfItem;
     std::unordered_map<HTREEITEM, UINT> m_imageOfItem;
-    std::vector<int> m_groupIdOfValue;  // group index -> ID at the last rebuild
+    std::vector<HTREEITEM> m_listItems;  // the online-list entries shown
+    std::vector<int> m_groupIdOfValue;   // group index -> ID at the last rebuild
 };

@@ -1,10 +1,13 @@
 #include "panel/panel_rules.h"
 
+#include "panel/online_block.h"
+
 #include "core/growable_array.h"
 #include "core/product.h"
 #include "core/text.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <unordered_map>
 
@@ -15,11 +18,6 @@ namespace {
 constexpr int kRootIndent = 16;
 constexpr int kGroupIndent = 20;
 constexpr int kLeafIndent = 3;
-constexpr size_t kNumberField = 16;
-constexpr size_t kNameField = 35;
-constexpr size_t kNamedEntry = kNumberField + kNameField;  // 51
-constexpr size_t kMaxNumberChars = 15;
-constexpr size_t kMaxNameChars = 34;
 
 bool IsServiceNumber(const FriendInfo& contact)
 {
@@ -76,11 +74,9 @@ public:
         AddRoot(kExtraRootValue, ItemKind::kExtraRoot, m_texts.extraRoot, m_texts.extraTip, false, PELMO_GROUP_NONE);
         AddGroups();
         if (list) {
-            for (size_t i = 0; i < list->numbers.size(); ++i) {
-                const int state = i < list->online.size() ? list->online[i] : 1;
-                m_items.push_back(PanelItem{ListValue(i), -1, ItemKind::kListEntry, list->numbers[i], list->numbers[i],
-                                            PresenceRank(state, false), false, false, kLeafIndent});
-            }
+            std::vector<PanelItem> entries = ListItems(*list);
+            m_items.insert(m_items.end(), std::make_move_iterator(entries.begin()),
+                           std::make_move_iterator(entries.end()));
         }
         return std::move(m_items);
     }
@@ -164,12 +160,6 @@ private:
     std::vector<PanelItem> m_items;
 };
 
-std::string BoundedField(const unsigned char* field, size_t width, size_t maxChars)
-{
-    return std::string(reinterpret_cast<const char*>(field),
-                       WholeCharPrefix(reinterpret_cast<const char*>(field), width, maxChars));
-}
-
 }  // namespace
 
 int GroupValue(size_t groupIndex)
@@ -244,6 +234,18 @@ std::vector<PanelItem> BuildPanelTree(const FriendCache* cache, const session::O
     return TreeBuilder(cache, texts).Build(list);
 }
 
+std::vector<PanelItem> ListItems(const session::OnlineList& list)
+{
+    std::vector<PanelItem> items;
+    items.reserve(list.numbers.size());
+    for (size_t i = 0; i < list.numbers.size(); ++i) {
+        const int state = i < list.online.size() ? list.online[i] : PELMO_STATE_ONLINE;
+        items.push_back(PanelItem{ListValue(i), -1, ItemKind::kListEntry, list.numbers[i], list.numbers[i],
+                                  PresenceRank(state, false), false, false, kLeafIndent});
+    }
+    return items;
+}
+
 std::string ContactName(const FriendInfo& contact, const std::string& serviceName)
 {
     if (IsServiceNumber(contact) && !serviceName.empty())
@@ -315,27 +317,11 @@ FriendInfo ServiceContactRecord()
 
 session::OnlineList ParseOnlineBlock(const void* block, size_t length)
 {
+    OnlineBlock read = ReadOnlineBlock(block, length);
     session::OnlineList list;
-    if (!block || length == 0)
-        return list;
-    const auto* bytes = static_cast<const unsigned char*>(block);
-    size_t entries = 0;
-    bool named = false;
-    if (length % kNumberField == 0) {
-        entries = length / kNumberField;
-    } else if (length % kNamedEntry == 0) {
-        entries = length / kNamedEntry;
-        named = true;
-    }
-    list.numbers.reserve(entries);
-    for (size_t i = 0; i < entries; ++i)
-        list.numbers.push_back(BoundedField(bytes + i * kNumberField, kNumberField, kMaxNumberChars));
-    if (named) {
-        const unsigned char* names = bytes + entries * kNumberField;
-        for (size_t i = 0; i < entries; ++i)
-            list.names.push_back(BoundedField(names + i * kNameField, kNameField, kMaxNameChars));
-    }
-    list.online.assign(entries, PELMO_STATE_ONLINE);
+    list.online.assign(read.numbers.size(), PELMO_STATE_ONLINE);
+    list.numbers = std::move(read.numbers);
+    list.names = std::move(read.names);
     return list;
 }
 

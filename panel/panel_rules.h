@@ -78,6 +78,9 @@ struct PanelItem {
 std::vector<PanelItem> BuildPanelTree(const FriendCache* cache, const session::OnlineList* list,
                                       const PanelTexts& texts);
 
+// The online-list entries as top-level items, in list order.
+std::vector<PanelItem> ListItems(const session::OnlineList& list);
+
 // What a contact is called in the panel: nickname, else name, else number;
 // the service number always by its service name.
 std::string ContactName(const FriendInfo& contact, const std::string& serviceName);

@@ -112,21 +112,63 @@ manager_images() {
 }
 manager_images
 
-# The contact panel's pictures. Magenta is transparent.
+# The contact panel's pictures. The contact tree draws item pictures with
+# white transparent, so the figures avoid pure white; the expanders are
+# copied as they are, on the tree's ground colour and one row high.
 panel_images() {
-  local m='#ff00ff' name colour
+  local w='#ffffff' ground='#efeff7' name colour
   for name in offline:'#a9afbb' online:'#2fa84f' special:'#e08a1e'; do
     colour=${name#*:}
-    "$im" -size 24x24 xc:"$m" +antialias -fill "$colour" -stroke '#3b4252' -strokewidth 1 \
-      -draw 'circle 12,8 12,3' -draw 'roundrectangle 4,14 20,22 6,6' \
+    "$im" -size 24x24 xc:"$w" +antialias -fill "$colour" -stroke '#3b4252' -strokewidth 1 \
+      -draw 'circle 12,7 12,3' -draw 'roundrectangle 5,12 19,20 5,5' \
       -type TrueColor BMP3:"$out/panel_${name%%:*}.bmp"
   done
-  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 1,2 9,2 5,8' \
+  "$im" -size 11x18 xc:"$ground" +antialias -fill '#5b6f9c' -draw 'polygon 1,7 9,7 5,12' \
     -type TrueColor BMP3:"$out/panel_expand_open.bmp"
-  "$im" -size 11x11 xc:"$m" +antialias -fill '#5b6f9c' -draw 'polygon 2,1 8,5 2,9' \
+  "$im" -size 11x18 xc:"$ground" +antialias -fill '#5b6f9c' -draw 'polygon 3,5 8,9 3,13' \
     -type TrueColor BMP3:"$out/panel_expand_closed.bmp"
-  "$im" -size 16x16 xc:"$m" +antialias -fill '#2fa84f' -draw 'circle 8,8 8,1' -fill white \
+  "$im" -size 16x16 xc:"$w" +antialias -fill '#2fa84f' -draw 'circle 8,8 8,1' -fill '#fefefe' \
     -draw 'rectangle 4,7 12,9' -draw 'rectangle 7,4 9,12' -type TrueColor BMP3:"$out/panel_add_contact.bmp"
   "$im" -size 157x400 gradient:'#e7ddd9'-'#ccb7b5' -type TrueColor BMP3:"$out/panel_background.bmp"
 }
 panel_images
+
+# The function tool bar: 55x45 button faces on the bar's blue (opaque, so
+# the labels keep their smooth edges), idle, hot (a lighter tile) and on
+# (the current function: a raised pale tile), and the bar's two ends.
+tool_images() {
+  local bar='#2c449c' font=() name
+  [ -f "$cjk_font" ] && font=(-font "$cjk_font")
+  local camera=(-draw 'roundrectangle 13,7 33,25 3,3' -draw 'polygon 33,13 42,8 42,24 33,19')
+  local envelope=(-draw 'rectangle 14,8 41,24' -fill none -stroke '#7f93d6' -strokewidth 2 -draw 'polyline 15,9 27,18 40,9')
+  local gear=(-draw 'circle 27,16 27,6' -draw 'rectangle 25,3 29,29' -draw 'rectangle 14,14 40,18'
+              -fill "$bar" -draw 'circle 27,16 27,12')
+  local people=(-draw 'circle 22,11 22,6' -draw 'roundrectangle 13,17 31,27 7,6'
+                -draw 'circle 34,12 34,8' -draw 'roundrectangle 28,18 42,27 6,5')
+  local spare=(-draw 'polygon 27,5 30,13 39,13 32,18 35,27 27,22 19,27 22,18 15,13 24,13')
+  face() {  # file ground ink label shape...
+    local file=$1 ground=$2 ink=$3 label=$4; shift 4
+    local tile=()
+    [ "$ground" != "$bar" ] && tile=(-fill "$ground" -stroke '#a9bdf0' -strokewidth 1
+                                     -draw 'roundrectangle 1,1 53,43 6,6')
+    "$im" -size 55x45 xc:"$bar" "${tile[@]}" -fill "$ink" -stroke "$ink" -strokewidth 1 "$@" \
+      -stroke none -fill "$ink" "${font[@]}" -pointsize 11 -gravity south -annotate +0+2 "$label" \
+      -type TrueColor BMP3:"$out/tool_$file.bmp"
+  }
+  for name in call:camera:视频 message:envelope:消息 settings:gear:设置 contacts:people:联系人 spare:spare:更多; do
+    IFS=: read -r file shape label <<<"$name"
+    local -n drawing=$shape
+    face "${file}_idle" "$bar" '#e6ecff' "$label" "${drawing[@]}"
+    face "${file}_hot" '#4a67c4' white "$label" "${drawing[@]}"
+    [ "$file" = call ] || [ "$file" = message ] &&
+      face "${file}_on" '#dfe7ff' '#1f3a8a' "$label" "${drawing[@]}"
+    unset -n drawing
+  done
+  "$im" -size 81x57 xc:"$bar" -fill '#5b78d0' -draw 'rectangle 0,0 80,1' -fill '#1d2f70' -draw 'rectangle 0,55 80,56' \
+    -type TrueColor BMP3:"$out/tool_left.bmp"
+  "$im" -size 57x117 gradient:"$bar"-'#6f8fe0' -rotate -90 \
+    -fill '#5b78d0' -draw 'rectangle 0,0 116,1' -fill '#1d2f70' -draw 'rectangle 0,55 116,56' \
+    -fill white "${font[@]}" -pointsize 14 -gravity east \
+    -annotate +10+0 '可视通' -type TrueColor BMP3:"$out/tool_right.bmp"
+}
+tool_images

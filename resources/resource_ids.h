@@ -92,4 +92,22 @@
 #define IDB_PANEL_BACKGROUND    3178
 #define IDB_PANEL_ADD_CONTACT   3200
 
+/* Function tool bar: 55x45 button faces (magenta transparent), "hot" while
+   pointed at and "idle" otherwise, the faces of the current function, and
+   the bar's two end pictures */
+#define IDB_TOOL_MESSAGE_HOT   3143
+#define IDB_TOOL_CONTACTS_HOT  3144
+#define IDB_TOOL_CALL_IDLE     3145
+#define IDB_TOOL_SETTINGS_HOT  3146
+#define IDB_TOOL_SPARE_HOT     3147
+#define IDB_TOOL_SPARE_IDLE    3148
+#define IDB_TOOL_LEFT          3149
+#define IDB_TOOL_RIGHT         3150
+#define IDB_TOOL_SETTINGS_IDLE 3151
+#define IDB_TOOL_CONTACTS_IDLE 3152
+#define IDB_TOOL_MESSAGE_IDLE  3153
+#define IDB_TOOL_CALL_HOT      3154
+#define IDB_TOOL_MESSAGE_ON    3167
+#define IDB_TOOL_CALL_ON       3168
+
 #endif

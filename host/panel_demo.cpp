@@ -1,0 +1,333 @@
+#include "host/panel_demo.h"
+
+#include "host/screenshot.h"
+#include "pelmo.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+namespace panel_demo {
+
+namespace {
+
+constexpr UINT kPickMessage = WM_APP + 0x40;
+constexpr UINT kToolContacts = WM_USER + 0x2C;
+constexpr UINT kToolSettings = WM_APP + 1;
+constexpr int kPanelId = 3200;
+constexpr int kToolBarId = 3100;
+constexpr int kTreeId = 7035;
+constexpr int kPanelWidth = 157;
+constexpr UINT kCmdRequestList = 60000;
+constexpr UINT kCmdToggleList = 60003;
+
+void* g_panel = nullptr;
+LogSink g_sink = nullptr;
+int g_answers = 0;
+
+void Log(const std::string& line)
+{
+    if (g_sink)
+        g_sink(line);
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD end = ::GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+HWND Panel(HWND main)
+{
+    return ::GetDlgItem(main, kPanelId);
+}
+
+HWND Tree(HWND main)
+{
+    return ::GetDlgItem(Panel(main), kTreeId);
+}
+
+// The online list as the client's server would send it: 16-byte numbers
+// followed by 35-byte names.
+std::vector<char> OnlineBlock(const std::vector<std::pair<const char*, const char*>>& entries)
+{
+    std::vector<char> block(entries.size() * 51, 0);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::strncpy(&block[i * 16], entries[i].first, 15);
+        std::strncpy(&block[entries.size() * 16 + i * 35], entries[i].second, 34);
+    }
+    return block;
+}
+
+void Deliver(HWND main, const std::vector<char>& block)
+{
+    ::SendMessageA(Panel(main), WM_USER + 0x28, block.size(), reinterpret_cast<LPARAM>(block.data()));
+}
+
+template <typename T>
+void Grow(T*& data, intptr_t& count, intptr_t& capacity, const T& value)
+{
+    // The cache arrays live on the process heap, which host and library share.
+    if (count == capacity) {
+        const intptr_t more = capacity ? capacity * 2 : 8;
+        void* moved = data ? ::HeapReAlloc(::GetProcessHeap(), 0, data, sizeof(T) * more)
+                           : ::HeapAlloc(::GetProcessHeap(), 0, sizeof(T) * more);
+        if (!moved)
+            return;
+        data = static_cast<T*>(moved);
+        capacity = more;
+    }
+    data[count++] = value;
+}
+
+FriendInfo* Find(FriendCache* cache, const char* number)
+{
+    for (intptr_t i = 0; i < cache->friends.count; ++i)
+        if (std::strcmp(cache->friends.data[i].mirrun, number) == 0)
+            return &cache->friends.data[i];
+    return nullptr;
+}
+
+// Selects an item of the panel's tree by its text and clicks it as a person
+// would: the pointer goes there and the button goes down and up.
+bool ClickItem(HWND main, const char* text, bool twice)
+{
+    HWND tree = Tree(main);
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        if (!item)
+            continue;
+        char buffer[80] = {};
+        TVITEMA info{};
+        info.mask = TVIF_TEXT;
+        info.hItem = item;
+        info.pszText = buffer;
+        info.cchTextMax = sizeof buffer;
+        TreeView_GetItem(tree, &info);
+        if (std::strcmp(buffer, text) == 0) {
+            TreeView_EnsureVisible(tree, item);
+            RECT row{};
+            TreeView_GetItemRect(tree, item, &row, TRUE);
+            POINT at{row.left + 30, (row.top + row.bottom) / 2};
+            ::ClientToScreen(tree, &at);
+            ::SetCursorPos(at.x, at.y);
+            Pump(150);
+            INPUT input[4] = {};
+            for (INPUT& i : input)
+                i.type = INPUT_MOUSE;
+            input[0].mi.dwFlags = input[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            input[1].mi.dwFlags = input[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            ::SendInput(twice ? 4 : 2, input, sizeof(INPUT));
+            Pump(250);
+            return true;
+        }
+        pending.push_back(TreeView_GetNextSibling(tree, item));
+        pending.push_back(TreeView_GetChild(tree, item));
+    }
+    return false;
+}
+
+void ExpandAll(HWND main)
+{
+    HWND tree = Tree(main);
+    for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+        TreeView_Expand(tree, item, TVE_EXPAND);
+        for (HTREEITEM child = TreeView_GetChild(tree, item); child; child = TreeView_GetNextSibling(tree, child))
+            TreeView_Expand(tree, child, TVE_EXPAND);
+    }
+    TreeView_EnsureVisible(tree, TreeView_GetRoot(tree));
+}
+
+void Shot(const std::string& folder, const char* name)
+{
+    Pump(500);
+    SaveScreenshot(folder + "\\" + name + ".bmp");
+    Log(std::string("截图 ") + name);
+}
+
+}  // namespace
+
+void SeedBook(FILE* log)
+{
+    struct Person {
+        const char* number;
+        const char* nickname;
+        int group;
+        int state;
+    } people[] = {
+        {"13900002222", "老张", 1, 1},   {"13700004444", "小梅", 2, 1},   {"13600005555", "王经理", 1, 0},
+        {"13500006666", "李娜", 1, 2},   {"13300007777", "妈妈", 2, 1},   {"13200008888", "爸爸", 2, 0},
+        {"13100009999", "陈老师", 4, 0}, {"13000001234", "赵磊", 4, 1},   {"15900002345", "周小川", 3, 0},
+        {"15800003456", "吴敏", 3, 1},   {"15700004567", "郑凯", -10, 0}, {"15600005678", "快递小哥", -10, 0},
+    };
+    for (const Person& p : people)
+        addFriend(p.number, nullptr);
+    FriendCache* cache = GetFriendCache();
+    if (!cache)
+        return;
+    struct Group {
+        int id;
+        const char* name;
+        int father;
+    } groups[] = {{1, "同事", -1}, {2, "家人", -1}, {3, "同学", -1}, {4, "大学同学", 3}};
+    for (const Group& g : groups) {
+        FriendGroup group{};
+        group.ID = g.id;
+        std::strncpy(group.name, g.name, sizeof group.name - 1);
+        group.fatherID = g.father;
+        Grow(cache->groups.data, cache->groups.count, cache->groups.capacity, group);
+    }
+    for (const Person& p : people) {
+        if (FriendInfo* f = Find(cache, p.number)) {
+            f->groupID = p.group;
+            std::strncpy(f->nickname, p.nickname, sizeof f->nickname - 1);
+        }
+        setFriendState(p.number, p.state);
+    }
+    std::fprintf(log, "panel book: %d groups, %d contacts\n", static_cast<int>(cache->groups.count),
+                 static_cast<int>(cache->friends.count));
+}
+
+RECT FreeArea(HWND main)
+{
+    RECT r{};
+    ::GetClientRect(main, &r);
+    if (Panel(main))
+        r.right -= kPanelWidth;
+    if (::GetDlgItem(main, kToolBarId))
+        r.top += 60;
+    return r;
+}
+
+void Dock(HWND main, bool barAbove, LogSink sink)
+{
+    g_sink = sink;
+    if (barAbove && !showFuncTools(main, 0))
+        Log("showFuncTools -> null");
+    g_panel = showFriendList(main, kPickMessage, "", barAbove ? 1 : 0);
+    Log(g_panel ? "showFriendList -> 面板已停靠" : "showFriendList -> null");
+    if (HWND bar = ::GetDlgItem(main, kToolBarId))
+        ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Undock(HWND main)
+{
+    RECT before{};
+    ::GetWindowRect(main, &before);
+    Log("hideFriendList -> " + std::to_string(hideFriendList(&g_panel)));
+    if (HWND bar = ::GetDlgItem(main, kToolBarId))
+        ::DestroyWindow(bar);
+    ::RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // hideFriendList made the window narrower by the panel: back to its size.
+    ::SetWindowPos(main, nullptr, 0, 0, before.right - before.left, before.bottom - before.top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+}
+
+bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
+{
+    (void)lp;
+    const char* value = wp ? reinterpret_cast<const char*>(wp) : "";
+    switch (msg) {
+    case kPickMessage:
+        Log(std::string("选中联系人 ") + value);
+        return true;
+    case WM_USER + 0x55: {
+        char name[50] = {};
+        getFriendNickName(value, name);
+        Log(std::string("呼叫 ") + value + (name[0] ? std::string(" (") + name + ")" : std::string()));
+        return true;
+    }
+    case WM_USER + 0x29: {
+        // The server's answer, straight back to the panel that asked.
+        Log("面板请求在线列表，已回复");
+        ++g_answers;
+        Deliver(main, OnlineBlock({{"02066668888", "会议室终端"},
+                                   {"01088886666", "前台"},
+                                   {"057188881234", "客服中心"},
+                                   {g_answers > 1 ? "075512345678" : "02199990000", "访客"}}));
+        return true;
+    }
+    case WM_USER + 0x2A:
+        Log("在线列表已隐藏");
+        return true;
+    case WM_USER + 0x2B:
+        Log(wp ? "在线列表重新显示" : "没有保存的在线列表");
+        return true;
+    case kToolContacts:
+        // The tool bar's contacts button shows or hides the panel under it.
+        Log("工具栏：显示/隐藏联系人列表");
+        if (g_panel) {
+            RECT before{};
+            ::GetWindowRect(main, &before);
+            hideFriendList(&g_panel);
+            ::SetWindowPos(main, nullptr, 0, 0, before.right - before.left, before.bottom - before.top,
+                           SWP_NOMOVE | SWP_NOZORDER);
+        } else {
+            g_panel = showFriendList(main, kPickMessage, "", ::GetDlgItem(main, kToolBarId) ? 1 : 0);
+            if (HWND bar = ::GetDlgItem(main, kToolBarId))
+                ::SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        }
+        return true;
+    case kToolSettings:
+        Log("工具栏：系统设置");
+        return true;
+    }
+    return false;
+}
+
+void Shoot(HWND main, const std::string& folder, LogSink sink)
+{
+    Dock(main, true, sink);
+    Pump(400);
+    ExpandAll(main);
+    ClickItem(main, "王经理", false);
+    ClickItem(main, "小梅", true);
+    ClickItem(main, "周小川", true);  // offline: no call
+    Shot(folder, "panel_bar_above");
+
+    // A presence change arriving: 周小川 comes online and moves up.
+    for (const char* number : {"15900002345", "13600005555"}) {
+        setFriendState(number, 1);
+        ::SendMessageA(Panel(main), WM_USER + 0x400, 7, reinterpret_cast<LPARAM>(number));
+        Log(std::string("上线 ") + number);
+    }
+    setFriendState("13900002222", 0);
+    ::SendMessageA(Panel(main), WM_USER + 0x400, 9, reinterpret_cast<LPARAM>("13900002222"));
+    Log("下线 13900002222");
+    Shot(folder, "panel_presence");
+
+    // The online list: a first delivery shows it, a request refreshes it.
+    Deliver(main, OnlineBlock({{"02066668888", "会议室终端"}, {"01088886666", "前台"}, {"057188881234", "客服中心"}}));
+    Log("送达在线列表：3 个号码");
+    ::SendMessageA(Panel(main), WM_COMMAND, kCmdRequestList, 0);
+    Pump(300);
+    TreeView_EnsureVisible(Tree(main), TreeView_GetLastVisible(Tree(main)));
+    ClickItem(main, "01088886666", true);
+    Shot(folder, "panel_online_list");
+    ::SendMessageA(Panel(main), WM_COMMAND, kCmdToggleList, 0);
+
+    // The tool bar with the second function current (the message view).
+    showFuncTools(main, 1);
+    Log("showFuncTools(1)：短消息为当前功能");
+    Shot(folder, "panel_toolbar_message");
+
+    // The other layout: no tool bar, the panel's content from the top.
+    Undock(main);
+    Dock(main, false, sink);
+    Pump(400);
+    ExpandAll(main);
+    ClickItem(main, "妈妈", true);
+    Shot(folder, "panel_plain");
+}
+
+}  // namespace panel_demo
