@@ -120,8 +120,9 @@ TEST(MenuXP, ItemSizesFollowTheSystemMetricsAndNeverGoNegative)
     EXPECT_EQ(static_cast<UINT>(2 * 16 + 12 + text.cx + 1 - check), m.itemWidth);
     EXPECT_EQ(static_cast<UINT>(std::max<LONG>(text.cy, 20)), m.itemHeight);
 
-    // The title and the separator (positions 1 and 2) are narrower than the
-    // check mark the system adds back: zero, not a wrapped-round huge width.
+    // The title (position 1) is a bar one row high; the separator (2) is
+    // narrower than the check mark the system adds back: zero, not a
+    // wrapped-round huge width.
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA;
