@@ -12,4 +12,5 @@ set(PELMO_DATA_SOURCES
   ${PROJECT_SOURCE_DIR}/core/user_notice.cpp
   ${PROJECT_SOURCE_DIR}/core/growable_array.cpp
   ${PROJECT_SOURCE_DIR}/core/friend_cache.cpp
-  ${PROJECT_SOURCE_DIR}/core/friend_db.cpp)
+  ${PROJECT_SOURCE_DIR}/core/friend_db.cpp
+  ${PROJECT_SOURCE_DIR}/core/friend_db_dissolve.cpp)

@@ -52,6 +52,11 @@ public:
     int DeleteGroupRow(const char* identity, const FriendGroup* group);
     int DeleteGroupTree(const char* identity, const FriendGroup* group);
     int RemoveGroup(const FriendGroup* group);
+    // Deletes the group and every group below it but keeps their contacts:
+    // all of them move to `newGroupId` (a group outside the tree or a fixed
+    // pseudo group), in one transaction, and the cache follows. All or
+    // nothing: kGroupDeleted, or a failure with file and cache unchanged.
+    int DissolveGroupTree(const char* identity, const FriendGroup* group, int newGroupId);
 
     int LoadFriends(const char* identity, FriendInfoArray* friends);
     int AddFriendRec(const char* identity, FriendInfo* info, int addToCache, int showMessage, int skipCheck);

@@ -10,6 +10,7 @@
 #include "host/cherry_demo.h"
 #include "host/dialogs_demo.h"
 #include "host/host_window.h"
+#include "host/menu_demo.h"
 
 #include <cstdio>
 #include <cstring>
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
         const int saved = dialogs_demo::ShootDialogs(main, shots, g_log);
         std::fprintf(g_log, "%d dialog screenshots\n", saved);
         cherry_demo::ShootCherryTree(shots, g_log);
+        menu_demo::ShootMenus(main, shots, g_log);
         ::DestroyWindow(main);
         return saved == 6 ? 0 : 1;
     }
