@@ -179,6 +179,7 @@ private:
         RECT client{};
         COLORREF back = CLR_NONE;
         HDC scratch = nullptr;
+        HTREEITEM drop = nullptr;  // the native drop highlight
     };
     // Sets m_paint up for the outermost paint on the stack; nested scopes share it.
     class PaintScope {
@@ -218,9 +219,8 @@ private:
 
     void OnPaint();
     void PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout = true);
-    void PaintVisibleRows(HDC dc);
+    void PaintVisibleRows(HDC dc, const RECT& area);
     void DrawImage(HDC dc, const CCherryItemImage& image, int x, int y);
-    LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw);
     void OnButtonDown(bool left, UINT keys, POINT pt);
     PressEnd TrackPress(POINT pt, bool left);
     void SelectOnPress(HTREEITEM item, bool left, UINT keys);
@@ -267,6 +267,6 @@ private:
     } m_edit;
     std::unordered_set<HTREEITEM> m_remembered;     // the band's items selected before it began
     std::unordered_map<HTREEITEM, LPARAM> m_items;  // every item and its data, kept as they are inserted
-    int m_bulk = 0;         // inside a bulk change: one repaint at its end instead of one per item
-    int m_customDrawn = 0;  // rows the native paint handed to us in this paint
+    int m_bulk = 0;        // inside a bulk change: one repaint at its end instead of one per item
+    bool m_redraw = true;  // WM_SETREDRAW: off while the owner rebuilds
 };

@@ -186,6 +186,12 @@ protected:
         steps.push_back({60, [] {}});
         Play(steps);
     }
+    COLORREF PixelAt(POINT client)
+    {
+        ::UpdateWindow(tree);
+        ClientDC dc(tree);
+        return ::GetPixel(dc, client.x, client.y);
+    }
     std::vector<Entry> Sel(UINT code, LPARAM data, bool selected)
     {
         return {{"parent", code, static_cast<WPARAM>(data), selected ? 1 : 0, kBoth}};
@@ -299,10 +305,18 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     DragTo(a, On(e));
     EXPECT_TRUE(tree.IsDragging());
     EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
+    const CherryItemLayout* group = tree.FindLayout(h);
+    ASSERT_NE(group, nullptr);
+    const POINT mark{group->label.left + 1, group->label.top + 1};  // clear of the drag image
+    EXPECT_EQ(PixelAt(mark), ::GetSysColor(COLOR_HIGHLIGHT)) << "the drop target is drawn highlighted";
+    const CherryItemLayout* own = tree.FindLayout(g);  // the target on the way, left behind
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(PixelAt(POINT{own->label.left + 1, own->label.bottom - 1}), tree.GetBackColor()) << "to its last line";
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_FALSE(tree.IsDragging());
     EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(PixelAt(mark), tree.GetBackColor()) << "and plain again after the drop";
     EXPECT_SEQUENCE(parent.seq.Only({WM_CHERRYTREE_DROP}),
                     (std::vector<Entry>{{"parent", WM_CHERRYTREE_DROP, reinterpret_cast<WPARAM>(a),
                                          reinterpret_cast<LPARAM>(h), kBoth}}),
@@ -355,6 +369,16 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "Escape drops nothing";
+
+    // The system's cancel (a menu or dialog taking over) ends it the same way.
+    DragTo(b, On(e));  // not from Alice again: that press would be a double click
+    ASSERT_TRUE(tree.IsDragging());
+    tree.SendMessage(WM_CANCELMODE);
+    EXPECT_FALSE(tree.IsDragging());
+    EXPECT_EQ(::GetCapture(), nullptr);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    testui::Pump(40);
+    EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a cancelled drag drops nothing";
 
     // Escape during a band deselects everything.
     ClickWith(a);
@@ -428,6 +452,68 @@ TEST_F(CherryTreeTest, PaintsSelectionColoursAndReportsPicturePresses)
                     (std::vector<Entry>{{"parent", WM_LBUTTONDOWN, kCherryImagePress, 0, testmsg::kWParam}}),
                     "picture press on the -10 group");
     EXPECT_FALSE(tree.IsSelected(none));
+    ::DeleteObject(red);
+}
+
+TEST_F(CherryTreeTest, PaintValidatesItsRegionAndWaitsWhileRedrawIsOff)
+{
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    EXPECT_FALSE(::GetUpdateRect(tree, nullptr, FALSE)) << "a region left invalid repaints for ever and starves timers";
+
+    const CherryItemLayout* layout = tree.FindLayout(b);
+    ASSERT_NE(layout, nullptr);
+    const POINT mark{layout->label.right - 2, layout->label.top + 1};
+    tree.SendMessage(WM_SETREDRAW, FALSE);
+    tree.SetItemStateEx(b, TVIS_SELECTED, TVIS_SELECTED);
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    EXPECT_FALSE(::GetUpdateRect(tree, nullptr, FALSE));
+    EXPECT_EQ(PixelAt(mark), tree.GetBackColor()) << "nothing is drawn while the owner rebuilds";
+    tree.SendMessage(WM_SETREDRAW, TRUE);
+    EXPECT_EQ(PixelAt(mark), ::GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST_F(CherryTreeTest, RowsPrintIntoAGivenDcWithIndentsPicturesAndColours)
+{
+    tree.SetDefaultChildIndent(20);
+    tree.SetItemChildIndent(h, 30, false);
+    HBITMAP red = SolidBitmap(RGB(255, 0, 0), 8);
+    tree.AddItemImage(e, red, kImageLeftBack);
+    tree.SetItemStateEx(c, TVIS_SELECTED, TVIS_SELECTED);
+    ::SetFocus(parent.Handle());  // an unfocused selection has its own colour
+
+    const RECT client = tree.GetClientRect();
+    ClientDC screen(tree);
+    MemoryDC dc(screen);
+    Bitmap bits(::CreateCompatibleBitmap(screen, client.right, client.bottom));
+    SelectScope select(dc, bits);
+    tree.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), PRF_CLIENT);
+
+    const CherryItemLayout *alice = tree.FindLayout(a), *eve = tree.FindLayout(e), *carol = tree.FindLayout(c);
+    ASSERT_TRUE(alice && eve && carol);
+    EXPECT_EQ(alice->label.left, 20) << "a parent without a record indents by the default";
+    EXPECT_EQ(eve->leftImages.left, 30) << "a parent's own indent";
+    EXPECT_EQ(eve->label.left, 30 + 8 + CCherryTree::kGap);
+    EXPECT_EQ(::GetPixel(dc, eve->leftImages.left + 3, eve->leftImages.top + 3), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(dc, carol->label.right - 2, carol->label.top + 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    EXPECT_EQ(::GetPixel(dc, alice->label.right - 2, alice->label.top + 1), tree.GetBackColor());
+
+    // Five levels deep a label has no room left: it shows no more than "...".
+    HTREEITEM deep = g;
+    for (int level = 0; level < 5; ++level)
+        deep = Add("abcdefghijkl", 10 + level, deep);
+    tree.SetItemChildIndent(g, 30, true);
+    HTREEITEM top = Add("abcdefghijkl", -1003, TVI_ROOT);
+    for (HTREEITEM up = tree.Next(deep, TVGN_PARENT); up; up = tree.Next(up, TVGN_PARENT))
+        tree.SendMessage(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(up));
+    tree.SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(deep));
+    tree.SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(top));
+    tree.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), PRF_CLIENT);
+    const CherryItemLayout *deepLayout = tree.FindLayout(deep), *topLayout = tree.FindLayout(top);
+    ASSERT_TRUE(deepLayout && topLayout);
+    EXPECT_EQ(deepLayout->label.left, 5 * 30);
+    EXPECT_LT(deepLayout->label.right - deepLayout->label.left, (topLayout->label.right - topLayout->label.left) / 2);
     ::DeleteObject(red);
 }
 
