@@ -247,7 +247,7 @@ void CCherryTree::Forget(HTREEITEM item)
     m_selected.erase(item);
     m_remembered.erase(item);
     m_items.erase(item);
-    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target, &m_edit.item})
+    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target, &m_edit.item, &m_paintedTop})
         if (*slot == item)
             *slot = nullptr;
 }
@@ -272,7 +272,7 @@ void CCherryTree::ForgetAll()
     m_selected.clear();
     m_remembered.clear();
     m_items.clear();
-    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = m_edit.item = nullptr;
+    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = m_edit.item = m_paintedTop = nullptr;
 }
 
 std::vector<HTREEITEM> CCherryTree::VisibleItems() const
@@ -665,6 +665,13 @@ void CCherryTree::OnPaint()
     RECT area{};
     if (!::IntersectRect(&area, &paint.Info().rcPaint, &client))
         return;
+    // A scroll moves the rows on the screen and asks only for the rows it
+    // uncovers: the first paint after it lays out every row again, so that
+    // tips and drags find the moved ones where they now are.
+    const HTREEITEM top = Next(nullptr, TVGN_FIRSTVISIBLE);
+    if (top != m_paintedTop)
+        area = client;
+    m_paintedTop = top;
     BackBuffer buffer(paint, area);
     if (!buffer.Valid())
         return;

@@ -255,6 +255,7 @@ private:
     HTREEITEM m_hot = nullptr;
     HTREEITEM m_pressItem = nullptr;
     HTREEITEM m_tipItem = nullptr;
+    HTREEITEM m_paintedTop = nullptr;  // the first visible item at the last paint
     int m_tipZone = 0;
     bool m_loopRunning = false;
     bool m_loopAborted = false;

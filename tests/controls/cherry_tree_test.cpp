@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -472,6 +473,24 @@ TEST_F(CherryTreeTest, PaintValidatesItsRegionAndWaitsWhileRedrawIsOff)
     EXPECT_EQ(PixelAt(mark), tree.GetBackColor()) << "nothing is drawn while the owner rebuilds";
     tree.SendMessage(WM_SETREDRAW, TRUE);
     EXPECT_EQ(PixelAt(mark), ::GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST_F(CherryTreeTest, ScrolledRowsAreFoundWhereTheyMoved)
+{
+    for (int i = 0; i < 30; ++i)
+        Add("More", 100 + i, h);
+    ::UpdateWindow(tree);
+    tree.SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    tree.SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    ::UpdateWindow(tree);
+    for (HTREEITEM item : {c, e}) {
+        RECT native = RECT{};
+        std::memcpy(&native, &item, sizeof item);
+        ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&native)));
+        const CherryItemLayout* layout = tree.FindLayout(item);
+        ASSERT_NE(layout, nullptr);
+        EXPECT_EQ(layout->label.top, native.top) << "the tip and the drop work from this rectangle";
+    }
 }
 
 TEST_F(CherryTreeTest, RowsPrintIntoAGivenDcWithIndentsPicturesAndColours)
