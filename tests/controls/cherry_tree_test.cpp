@@ -60,6 +60,7 @@ void Mouse(DWORD flags)
 struct Step {
     DWORD afterMs;
     std::function<void()> act;
+    std::function<bool()> ready = nullptr;  // held back until true: a busy machine delivers input late
 };
 std::vector<Step> g_steps;
 size_t g_next = 0;
@@ -78,6 +79,8 @@ void CALLBACK PlayTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_busy || g_next >= g_steps.size() || static_cast<int>(::GetTickCount() - g_due) < 0)
         return;
+    if (g_steps[g_next].ready && !g_steps[g_next].ready())
+        return;
     g_busy = true;
     g_steps[g_next++].act();
     if (g_next < g_steps.size())
@@ -94,6 +97,7 @@ void Play(std::vector<Step> steps)
     while (g_next < g_steps.size() && static_cast<int>(limit - ::GetTickCount()) > 0)
         testui::Pump(10);
     ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_next, g_steps.size()) << "input steps left unplayed";
     testui::Pump(30);
 }
 void At(POINT pt)
@@ -179,7 +183,7 @@ protected:
     {
         const POINT at = On(from);
         testui::PointerTo(at);
-        std::vector<Step> steps{{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }}};
+        std::vector<Step> steps{{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }}, {0, [] {}, [this] { return Pressed(); }}};
         for (int i = 1; i <= 4; ++i)
             steps.push_back({i == 1 ? waitMs : 20, [=] {
                                  At(POINT{at.x + (to.x - at.x) * i / 4, at.y + (to.y - at.y) * i / 4});
@@ -187,6 +191,7 @@ protected:
         steps.push_back({60, [] {}});
         Play(steps);
     }
+    bool Pressed() const { return ::GetCapture() == tree.GetSafeHwnd(); }  // the control's press loop runs
     COLORREF PixelAt(POINT client)
     {
         ::UpdateWindow(tree);
@@ -288,6 +293,7 @@ TEST_F(CherryTreeTest, PressOnSelectedItemKeepsOthersUntilRelease)
     ClickWith(c, VK_CONTROL);
     testui::PointerTo(On(a));
     Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {0, [] {}, [this] { return Pressed(); }},
           {60,
            [this] {
                EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
@@ -326,9 +332,11 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     // Onto a contact of its own group, and onto the service group: nothing.
     parent.seq.Clear();
     DragTo(b, On(d));
+    EXPECT_TRUE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
-    DragTo(b, On(f));
+    DragTo(c, On(f));  // another item: a second press on Bob this soon is a double click
+    EXPECT_TRUE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty());
@@ -352,7 +360,7 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a drag within 50 ms must not start";
 
     // The service group's contacts do not drag at all, whatever the caret was.
-    ClickWith(a);
+    ClickWith(b);
     DragTo(f, On(e));
     EXPECT_FALSE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
@@ -415,8 +423,8 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
     Populate();
     g_rebuilt = &tree;
     testui::PointerTo(On(b));
-    ::SetTimer(nullptr, 0, 30, RebuildOnce);
     Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {0, [] { ::SetTimer(nullptr, 0, 30, RebuildOnce); }, [this] { return Pressed(); }},
           {150, [] { EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes"; }},
           {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
           {30, [] {}}});
