@@ -75,6 +75,15 @@ void CALLBACK RebuildOnce(HWND, UINT, UINT_PTR id, DWORD)
         g_rebuilt->DeleteAllItemsEx();
 }
 
+// Quits from inside the press loop, once it holds the mouse.
+void CALLBACK QuitInPressLoop(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!::GetCapture())
+        return;
+    ::KillTimer(nullptr, id);
+    ::PostQuitMessage(7);
+}
+
 void CALLBACK PlayTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_busy || g_next >= g_steps.size() || static_cast<int>(::GetTickCount() - g_due) < 0)
@@ -428,6 +437,30 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
           {150, [] { EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes"; }},
           {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
           {30, [] {}}});
+}
+
+TEST_F(CherryTreeTest, PressLoopHandsOnAQuitItMeets)
+{
+    testui::PointerTo(On(b));
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, QuitInPressLoop);
+    bool quit = false;
+    MSG msg{};
+    const DWORD limit = ::GetTickCount() + 2000;
+    while (!quit && static_cast<int>(limit - ::GetTickCount()) > 0) {
+        while (!quit && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quit = msg.message == WM_QUIT;
+            if (!quit)
+                ::DispatchMessageA(&msg);
+        }
+        ::Sleep(5);
+    }
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(quit) << "a quit met in the press loop must reach the outer loop";
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    testui::Pump(30);
 }
 
 TEST_F(CherryTreeTest, PaintsSelectionColoursAndReportsPicturePresses)
