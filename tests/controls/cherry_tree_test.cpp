@@ -577,6 +577,31 @@ TEST_F(CherryTreeTest, RowsPrintIntoAGivenDcWithIndentsPicturesAndColours)
     ::DeleteObject(red);
 }
 
+TEST_F(CherryTreeTest, TipsDependOnThePartUnderThePointer)
+{
+    HBITMAP red = SolidBitmap(RGB(255, 0, 0), 8);
+    const std::string longName = "Maximilian Longname";
+    HTREEITEM m = Add(longName.c_str(), 9, h);
+    tree.SetItemTip(a, "tip A");
+    tree.SetItemTip(c, "tip C");
+    tree.AddItemImage(c, red, kImageRightBack);
+    tree.AddItemImage(d, red, kImageLeftBack);
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    auto middle = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    auto at = [&](HTREEITEM item, RECT CherryItemLayout::*part) {
+        const CherryItemLayout* layout = tree.FindLayout(item);
+        return layout ? tree.TipTextAt(middle(layout->*part)) : std::string("no layout");
+    };
+    EXPECT_EQ(at(a, &CherryItemLayout::label), " tip A");
+    EXPECT_EQ(at(b, &CherryItemLayout::label), "Bob");
+    EXPECT_EQ(at(m, &CherryItemLayout::label), longName) << "the whole name, not the shortened one";
+    EXPECT_EQ(at(c, &CherryItemLayout::label), "Carol") << "an item with pictures on the right tips its name";
+    EXPECT_EQ(at(c, &CherryItemLayout::rightImages), " tip C");
+    EXPECT_EQ(at(d, &CherryItemLayout::leftImages), "") << "pictures without a tip have none";
+    ::DeleteObject(red);
+}
+
 TEST_F(CherryTreeTest, CollapsingTheCaretsGroupLeavesNoCaret)
 {
     ClickWith(b);
