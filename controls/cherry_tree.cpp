@@ -737,7 +737,6 @@ CCherryTree::PaintScope::PaintScope(CCherryTree& tree, HDC dc) : m_tree(tree)
     state.back = tree.GetBackColor();
     state.focused = ::GetFocus() == tree.m_hWnd;
     state.scratch = m_scratch;
-    state.drop = tree.Next(nullptr, TVGN_DROPHILITE);
 }
 
 CCherryTree::PaintScope::~PaintScope()
@@ -789,10 +788,9 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     const UINT native = static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFFFF));
     const CCherryItemAttr* attr = FindAttr(item);
     const bool focused = m_paint.focused;
-    // The drag's own target counts whatever the native control made of it
-    // (Wine keeps the drop highlight out of the item state).
-    const bool dropTarget =
-        (native & TVIS_DROPHILITED) || (item && item == m_paint.drop) || (m_drag.active && item == m_drag.target);
+    // The drag's own target, whatever the native control made of it: Wine
+    // keeps the drop highlight out of the item state, and may not clear it.
+    const bool dropTarget = (native & TVIS_DROPHILITED) || (m_drag.active && item == m_drag.target);
     const bool selected = IsSelected(item) || dropTarget;
     Fill(dc, row, m_paint.back);
 

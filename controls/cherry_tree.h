@@ -179,7 +179,6 @@ private:
         RECT client{};
         COLORREF back = CLR_NONE;
         HDC scratch = nullptr;
-        HTREEITEM drop = nullptr;  // the native drop highlight
     };
     // Sets m_paint up for the outermost paint on the stack; nested scopes share it.
     class PaintScope {
