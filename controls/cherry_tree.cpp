@@ -247,7 +247,7 @@ void CCherryTree::Forget(HTREEITEM item)
     m_selected.erase(item);
     m_remembered.erase(item);
     m_items.erase(item);
-    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target, &m_edit.item})
+    for (HTREEITEM* slot : {&m_anchor, &m_hot, &m_tipItem, &m_pressItem, &m_drag.target, &m_edit.item, &m_paintedTop})
         if (*slot == item)
             *slot = nullptr;
 }
@@ -272,7 +272,7 @@ void CCherryTree::ForgetAll()
     m_selected.clear();
     m_remembered.clear();
     m_items.clear();
-    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = m_edit.item = nullptr;
+    m_anchor = m_hot = m_tipItem = m_pressItem = m_drag.target = m_edit.item = m_paintedTop = nullptr;
 }
 
 std::vector<HTREEITEM> CCherryTree::VisibleItems() const
@@ -312,8 +312,12 @@ void CCherryTree::RepaintItem(HTREEITEM item) const
     if (m_bulk || !m_hWnd || !item || !m_layouts.count(item))
         return;
     RECT row = ItemRectRequest(item);
-    if (::SendMessageA(m_hWnd, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
+    if (::SendMessageA(m_hWnd, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row))) {
+        // Our rows are a whole item height; Wine's rectangle stops a pixel short.
+        const auto height = static_cast<LONG>(::SendMessageA(m_hWnd, TVM_GETITEMHEIGHT, 0, 0));
+        row.bottom = std::max(row.bottom, row.top + height);
         ::InvalidateRect(m_hWnd, &row, FALSE);
+    }
 }
 
 BOOL CCherryTree::SetItemFonts(HFONT font)
@@ -654,19 +658,28 @@ bool CCherryTree::SelectChildItems(HTREEITEM parent, bool select, bool recursive
 
 void CCherryTree::OnPaint()
 {
-    PaintDC paint(m_hWnd);
+    PaintDC paint(m_hWnd);  // validates the update region whatever follows
+    if (!m_redraw)
+        return;
     const RECT client = GetClientRect();
-    BackBuffer buffer(paint, client);
+    RECT area{};
+    if (!::IntersectRect(&area, &paint.Info().rcPaint, &client))
+        return;
+    // A scroll moves the rows on the screen and asks only for the rows it
+    // uncovers: the first paint after it lays out every row again, so that
+    // tips and drags find the moved ones where they now are.
+    const HTREEITEM top = Next(nullptr, TVGN_FIRSTVISIBLE);
+    if (top != m_paintedTop)
+        area = client;
+    m_paintedTop = top;
+    BackBuffer buffer(paint, area);
     if (!buffer.Valid())
         return;
+    // Every row is ours, so the native paint is never called: it would draw
+    // rows only to have them painted over (Wine's also walks every item to
+    // size the scroll bars, which its item operations have already done).
     PaintScope scope(*this, buffer);
-    Fill(buffer, client, m_paint.back);
-    // The native control lays the rows out and, through custom draw, hands
-    // each one to PaintItem in this same buffer.
-    m_customDrawn = 0;
-    CallPrevious(WM_PAINT, reinterpret_cast<WPARAM>(static_cast<HDC>(buffer)), 0);
-    if (m_customDrawn == 0)
-        PaintVisibleRows(buffer);  // a parent that reflects nothing: draw the rows here
+    PaintVisibleRows(buffer, area);
     buffer.CopyOut();
 }
 
@@ -755,37 +768,18 @@ void CCherryTree::DrawImage(HDC dc, const CCherryItemImage& image, int x, int y)
         image.DrawWith(dc, m_paint.scratch, x, y);
 }
 
-void CCherryTree::PaintVisibleRows(HDC dc)
+void CCherryTree::PaintVisibleRows(HDC dc, const RECT& area)
 {
     PaintScope scope(*this, dc);
-    const RECT client = m_paint.client;
-    Fill(dc, client, m_paint.back);
-    const int count = static_cast<int>(SendMessage(TVM_GETVISIBLECOUNT)) + 1;
-    HTREEITEM item = Next(nullptr, TVGN_FIRSTVISIBLE);
-    for (int i = 0; item && i < count; ++i, item = Next(item, TVGN_NEXTVISIBLE)) {
-        RECT row = ItemRectRequest(item);
-        if (SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
-            PaintItem(dc, item, RECT{0, row.top, client.right, row.bottom});
-    }
-}
-
-LRESULT CCherryTree::OnCustomDraw(NMTVCUSTOMDRAW& draw)
-{
-    switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_PREERASE:
-        return CDRF_SKIPDEFAULT;
-    case CDDS_ITEMPREPAINT: {
-        // The whole row is ours: the native drawing of it would be thrown away.
-        ++m_customDrawn;
-        PaintScope scope(*this, draw.nmcd.hdc);
-        PaintItem(draw.nmcd.hdc, reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec),
-                  RECT{0, draw.nmcd.rc.top, m_paint.client.right, draw.nmcd.rc.bottom});
-        return CDRF_SKIPDEFAULT;
-    }
-    }
-    return CDRF_DODEFAULT;
+    Fill(dc, area, m_paint.back);
+    // Rows are one item height each from the first visible item at the top
+    // (no item here has another height): no rectangle is asked for.
+    const int height = std::max(1, static_cast<int>(SendMessage(TVM_GETITEMHEIGHT)));
+    int top = 0;
+    for (HTREEITEM item = Next(nullptr, TVGN_FIRSTVISIBLE); item && top < area.bottom;
+         item = Next(item, TVGN_NEXTVISIBLE), top += height)
+        if (top + height > area.top)
+            PaintItem(dc, item, RECT{0, top, m_paint.client.right, top + height});
 }
 
 void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout)
@@ -794,7 +788,10 @@ void CCherryTree::PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLa
     const UINT native = static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), 0xFFFF));
     const CCherryItemAttr* attr = FindAttr(item);
     const bool focused = m_paint.focused;
-    const bool selected = IsSelected(item) || (native & TVIS_DROPHILITED);
+    // The drag's own target, whatever the native control made of it: Wine
+    // keeps the drop highlight out of the item state, and may not clear it.
+    const bool dropTarget = (native & TVIS_DROPHILITED) || (m_drag.active && item == m_drag.target);
+    const bool selected = IsSelected(item) || dropTarget;
     Fill(dc, row, m_paint.back);
 
     const bool bold = (attr && attr->bold) || (native & TVIS_BOLD);
@@ -1318,11 +1315,15 @@ void CCherryTree::UpdateDropTarget(POINT pt)
         target = nullptr;
     if (target == m_drag.target)
         return;
-    m_drag.target = target;
     ::ImageList_DragShowNolock(FALSE);
+    RepaintItem(m_drag.target);
+    m_drag.target = target;
+    RepaintItem(target);
+    // The highlight first: Wine ignores any selection request for the item
+    // that is already the caret, the drop highlight included.
+    SendMessage(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(target));
     if (target)
         SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(target));
-    SendMessage(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(target));
     ::UpdateWindow(m_hWnd);
     ::ImageList_DragShowNolock(TRUE);
 }
@@ -1346,6 +1347,7 @@ void CCherryTree::EndDrag(bool drop)
     const HTREEITEM source = m_drag.source, target = m_drag.target;
     const bool ownGroup = target == m_drag.sourceParent;
     m_drag.source = m_drag.target = m_drag.sourceParent = nullptr;
+    RepaintItem(target);
     if (drop && source && target && !ownGroup && ItemExists(source) && ItemExists(target)) {
         SendMessage(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(target));
         NotifyParent(WM_CHERRYTREE_DROP, reinterpret_cast<WPARAM>(source), reinterpret_cast<LPARAM>(target));
@@ -1461,23 +1463,16 @@ void CCherryTree::OnItemExpanding(const NMTREEVIEWA& info)
         SendMessage(TVM_SELECTITEM, TVGN_CARET, 0);
 }
 
-bool CCherryTree::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+bool CCherryTree::OnReflectedMessage(UINT msg, WPARAM, LPARAM lp, LRESULT&)
 {
     if (msg != WM_NOTIFY || !lp)
         return false;
     NMHDR& header = decode::Ref<NMHDR>(lp);
     if (header.hwndFrom != m_hWnd)
         return false;
-    switch (header.code) {
-    case NM_CUSTOMDRAW:
-        result = OnCustomDraw(decode::Ref<NMTVCUSTOMDRAW>(lp));
-        return true;
-    case TVN_ITEMEXPANDINGA:
-    case TVN_ITEMEXPANDINGW:
+    if (header.code == TVN_ITEMEXPANDINGA || header.code == TVN_ITEMEXPANDINGW)
         OnItemExpanding(decode::Ref<NMTREEVIEWA>(lp));
-        return false;  // the parent may still veto
-    }
-    return false;
+    return false;  // the parent may still veto
 }
 
 UINT CCherryTree::EditEndedMessage()
@@ -1508,10 +1503,19 @@ LRESULT CCherryTree::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     }
     switch (msg) {
     case WM_PAINT:
-        if (wp)
-            break;
-        OnPaint();
+    case WM_PRINTCLIENT:
+        if (msg == WM_PAINT && !wp) {
+            OnPaint();
+            return 0;
+        }
+        if (wp) {
+            PaintScope scope(*this, decode::Dc(wp));
+            PaintVisibleRows(decode::Dc(wp), m_paint.client);
+        }
         return 0;
+    case WM_SETREDRAW:
+        m_redraw = wp != 0;
+        break;
     case WM_ERASEBKGND:
         return 1;
     case WM_LBUTTONDOWN:

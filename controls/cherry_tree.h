@@ -218,9 +218,8 @@ private:
 
     void OnPaint();
     void PaintItem(HDC dc, HTREEITEM item, const RECT& row, bool keepLayout = true);
-    void PaintVisibleRows(HDC dc);
+    void PaintVisibleRows(HDC dc, const RECT& area);
     void DrawImage(HDC dc, const CCherryItemImage& image, int x, int y);
-    LRESULT OnCustomDraw(NMTVCUSTOMDRAW& draw);
     void OnButtonDown(bool left, UINT keys, POINT pt);
     PressEnd TrackPress(POINT pt, bool left);
     void SelectOnPress(HTREEITEM item, bool left, UINT keys);
@@ -255,6 +254,7 @@ private:
     HTREEITEM m_hot = nullptr;
     HTREEITEM m_pressItem = nullptr;
     HTREEITEM m_tipItem = nullptr;
+    HTREEITEM m_paintedTop = nullptr;  // the first visible item at the last paint
     int m_tipZone = 0;
     bool m_loopRunning = false;
     bool m_loopAborted = false;
@@ -267,6 +267,6 @@ private:
     } m_edit;
     std::unordered_set<HTREEITEM> m_remembered;     // the band's items selected before it began
     std::unordered_map<HTREEITEM, LPARAM> m_items;  // every item and its data, kept as they are inserted
-    int m_bulk = 0;         // inside a bulk change: one repaint at its end instead of one per item
-    int m_customDrawn = 0;  // rows the native paint handed to us in this paint
+    int m_bulk = 0;        // inside a bulk change: one repaint at its end instead of one per item
+    bool m_redraw = true;  // WM_SETREDRAW: off while the owner rebuilds
 };

@@ -212,6 +212,9 @@ int ShootCherryTree(const std::string& folder, FILE* log)
     tree.SetItemFontStyle(none, 1, 0);
     (void)firstGroup;
 
+    // Above the host's main window: the clicks below go to whatever lies
+    // under the pointer.
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetForegroundWindow(window);
     ::SetFocus(tree);
     Pump(200);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -59,6 +60,7 @@ void Mouse(DWORD flags)
 struct Step {
     DWORD afterMs;
     std::function<void()> act;
+    std::function<bool()> ready = nullptr;  // held back until true: a busy machine delivers input late
 };
 std::vector<Step> g_steps;
 size_t g_next = 0;
@@ -73,9 +75,20 @@ void CALLBACK RebuildOnce(HWND, UINT, UINT_PTR id, DWORD)
         g_rebuilt->DeleteAllItemsEx();
 }
 
+// Quits from inside the press loop, once it holds the mouse.
+void CALLBACK QuitInPressLoop(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if (!::GetCapture())
+        return;
+    ::KillTimer(nullptr, id);
+    ::PostQuitMessage(7);
+}
+
 void CALLBACK PlayTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (g_busy || g_next >= g_steps.size() || static_cast<int>(::GetTickCount() - g_due) < 0)
+        return;
+    if (g_steps[g_next].ready && !g_steps[g_next].ready())
         return;
     g_busy = true;
     g_steps[g_next++].act();
@@ -93,6 +106,7 @@ void Play(std::vector<Step> steps)
     while (g_next < g_steps.size() && static_cast<int>(limit - ::GetTickCount()) > 0)
         testui::Pump(10);
     ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_next, g_steps.size()) << "input steps left unplayed";
     testui::Pump(30);
 }
 void At(POINT pt)
@@ -178,13 +192,20 @@ protected:
     {
         const POINT at = On(from);
         testui::PointerTo(at);
-        std::vector<Step> steps{{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }}};
+        std::vector<Step> steps{{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }}, {0, [] {}, [this] { return Pressed(); }}};
         for (int i = 1; i <= 4; ++i)
             steps.push_back({i == 1 ? waitMs : 20, [=] {
                                  At(POINT{at.x + (to.x - at.x) * i / 4, at.y + (to.y - at.y) * i / 4});
                              }});
         steps.push_back({60, [] {}});
         Play(steps);
+    }
+    bool Pressed() const { return ::GetCapture() == tree.GetSafeHwnd(); }  // the control's press loop runs
+    COLORREF PixelAt(POINT client)
+    {
+        ::UpdateWindow(tree);
+        ClientDC dc(tree);
+        return ::GetPixel(dc, client.x, client.y);
     }
     std::vector<Entry> Sel(UINT code, LPARAM data, bool selected)
     {
@@ -281,6 +302,7 @@ TEST_F(CherryTreeTest, PressOnSelectedItemKeepsOthersUntilRelease)
     ClickWith(c, VK_CONTROL);
     testui::PointerTo(On(a));
     Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {0, [] {}, [this] { return Pressed(); }},
           {60,
            [this] {
                EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
@@ -299,10 +321,18 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     DragTo(a, On(e));
     EXPECT_TRUE(tree.IsDragging());
     EXPECT_EQ(::GetCapture(), tree.GetSafeHwnd());
+    const CherryItemLayout* group = tree.FindLayout(h);
+    ASSERT_NE(group, nullptr);
+    const POINT mark{group->label.left + 1, group->label.top + 1};  // clear of the drag image
+    EXPECT_EQ(PixelAt(mark), ::GetSysColor(COLOR_HIGHLIGHT)) << "the drop target is drawn highlighted";
+    const CherryItemLayout* own = tree.FindLayout(g);  // the target on the way, left behind
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(PixelAt(POINT{own->label.left + 1, own->label.bottom - 1}), tree.GetBackColor()) << "to its last line";
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_FALSE(tree.IsDragging());
     EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(PixelAt(mark), tree.GetBackColor()) << "and plain again after the drop";
     EXPECT_SEQUENCE(parent.seq.Only({WM_CHERRYTREE_DROP}),
                     (std::vector<Entry>{{"parent", WM_CHERRYTREE_DROP, reinterpret_cast<WPARAM>(a),
                                          reinterpret_cast<LPARAM>(h), kBoth}}),
@@ -311,9 +341,11 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     // Onto a contact of its own group, and onto the service group: nothing.
     parent.seq.Clear();
     DragTo(b, On(d));
+    EXPECT_TRUE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
-    DragTo(b, On(f));
+    DragTo(c, On(f));  // another item: a second press on Bob this soon is a double click
+    EXPECT_TRUE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty());
@@ -337,7 +369,7 @@ TEST_F(CherryTreeTest, DragDropsOnlyOnAnotherGroupAfterTheDelay)
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a drag within 50 ms must not start";
 
     // The service group's contacts do not drag at all, whatever the caret was.
-    ClickWith(a);
+    ClickWith(b);
     DragTo(f, On(e));
     EXPECT_FALSE(tree.IsDragging());
     Mouse(MOUSEEVENTF_LEFTUP);
@@ -355,6 +387,16 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
     Mouse(MOUSEEVENTF_LEFTUP);
     testui::Pump(40);
     EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "Escape drops nothing";
+
+    // The system's cancel (a menu or dialog taking over) ends it the same way.
+    DragTo(b, On(e));  // not from Alice again: that press would be a double click
+    ASSERT_TRUE(tree.IsDragging());
+    tree.SendMessage(WM_CANCELMODE);
+    EXPECT_FALSE(tree.IsDragging());
+    EXPECT_EQ(::GetCapture(), nullptr);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    testui::Pump(40);
+    EXPECT_TRUE(parent.seq.Only({WM_CHERRYTREE_DROP}).Entries().empty()) << "a cancelled drag drops nothing";
 
     // Escape during a band deselects everything.
     ClickWith(a);
@@ -390,11 +432,35 @@ TEST_F(CherryTreeTest, EscapeAndRebuildEndGesturesCleanly)
     Populate();
     g_rebuilt = &tree;
     testui::PointerTo(On(b));
-    ::SetTimer(nullptr, 0, 30, RebuildOnce);
     Play({{0, [] { Mouse(MOUSEEVENTF_LEFTDOWN); }},
+          {0, [] { ::SetTimer(nullptr, 0, 30, RebuildOnce); }, [this] { return Pressed(); }},
           {150, [] { EXPECT_EQ(::GetCapture(), nullptr) << "the press loop must end when its item goes"; }},
           {0, [] { Mouse(MOUSEEVENTF_LEFTUP); }},
           {30, [] {}}});
+}
+
+TEST_F(CherryTreeTest, PressLoopHandsOnAQuitItMeets)
+{
+    testui::PointerTo(On(b));
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, QuitInPressLoop);
+    bool quit = false;
+    MSG msg{};
+    const DWORD limit = ::GetTickCount() + 2000;
+    while (!quit && static_cast<int>(limit - ::GetTickCount()) > 0) {
+        while (!quit && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quit = msg.message == WM_QUIT;
+            if (!quit)
+                ::DispatchMessageA(&msg);
+        }
+        ::Sleep(5);
+    }
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(quit) << "a quit met in the press loop must reach the outer loop";
+    EXPECT_EQ(msg.wParam, 7u);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    testui::Pump(30);
 }
 
 TEST_F(CherryTreeTest, PaintsSelectionColoursAndReportsPicturePresses)
@@ -428,6 +494,111 @@ TEST_F(CherryTreeTest, PaintsSelectionColoursAndReportsPicturePresses)
                     (std::vector<Entry>{{"parent", WM_LBUTTONDOWN, kCherryImagePress, 0, testmsg::kWParam}}),
                     "picture press on the -10 group");
     EXPECT_FALSE(tree.IsSelected(none));
+    ::DeleteObject(red);
+}
+
+TEST_F(CherryTreeTest, PaintValidatesItsRegionAndWaitsWhileRedrawIsOff)
+{
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    EXPECT_FALSE(::GetUpdateRect(tree, nullptr, FALSE)) << "a region left invalid repaints for ever and starves timers";
+
+    const CherryItemLayout* layout = tree.FindLayout(b);
+    ASSERT_NE(layout, nullptr);
+    const POINT mark{layout->label.right - 2, layout->label.top + 1};
+    tree.SendMessage(WM_SETREDRAW, FALSE);
+    tree.SetItemStateEx(b, TVIS_SELECTED, TVIS_SELECTED);
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    EXPECT_FALSE(::GetUpdateRect(tree, nullptr, FALSE));
+    EXPECT_EQ(PixelAt(mark), tree.GetBackColor()) << "nothing is drawn while the owner rebuilds";
+    tree.SendMessage(WM_SETREDRAW, TRUE);
+    EXPECT_EQ(PixelAt(mark), ::GetSysColor(COLOR_HIGHLIGHT));
+}
+
+TEST_F(CherryTreeTest, ScrolledRowsAreFoundWhereTheyMoved)
+{
+    for (int i = 0; i < 30; ++i)
+        Add("More", 100 + i, h);
+    ::UpdateWindow(tree);
+    tree.SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    tree.SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    ::UpdateWindow(tree);
+    for (HTREEITEM item : {c, e}) {
+        RECT native = RECT{};
+        std::memcpy(&native, &item, sizeof item);
+        ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&native)));
+        const CherryItemLayout* layout = tree.FindLayout(item);
+        ASSERT_NE(layout, nullptr);
+        EXPECT_EQ(layout->label.top, native.top) << "the tip and the drop work from this rectangle";
+    }
+}
+
+TEST_F(CherryTreeTest, RowsPrintIntoAGivenDcWithIndentsPicturesAndColours)
+{
+    tree.SetDefaultChildIndent(20);
+    tree.SetItemChildIndent(h, 30, false);
+    HBITMAP red = SolidBitmap(RGB(255, 0, 0), 8);
+    tree.AddItemImage(e, red, kImageLeftBack);
+    tree.SetItemStateEx(c, TVIS_SELECTED, TVIS_SELECTED);
+    ::SetFocus(parent.Handle());  // an unfocused selection has its own colour
+
+    const RECT client = tree.GetClientRect();
+    ClientDC screen(tree);
+    MemoryDC dc(screen);
+    Bitmap bits(::CreateCompatibleBitmap(screen, client.right, client.bottom));
+    SelectScope select(dc, bits);
+    tree.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), PRF_CLIENT);
+
+    const CherryItemLayout *alice = tree.FindLayout(a), *eve = tree.FindLayout(e), *carol = tree.FindLayout(c);
+    ASSERT_TRUE(alice && eve && carol);
+    EXPECT_EQ(alice->label.left, 20) << "a parent without a record indents by the default";
+    EXPECT_EQ(eve->leftImages.left, 30) << "a parent's own indent";
+    EXPECT_EQ(eve->label.left, 30 + 8 + CCherryTree::kGap);
+    EXPECT_EQ(::GetPixel(dc, eve->leftImages.left + 3, eve->leftImages.top + 3), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(dc, carol->label.right - 2, carol->label.top + 1), ::GetSysColor(COLOR_INACTIVECAPTIONTEXT));
+    EXPECT_EQ(::GetPixel(dc, alice->label.right - 2, alice->label.top + 1), tree.GetBackColor());
+
+    // Five levels deep a label has no room left: it shows no more than "...".
+    HTREEITEM deep = g;
+    for (int level = 0; level < 5; ++level)
+        deep = Add("abcdefghijkl", 10 + level, deep);
+    tree.SetItemChildIndent(g, 30, true);
+    HTREEITEM top = Add("abcdefghijkl", -1003, TVI_ROOT);
+    for (HTREEITEM up = tree.Next(deep, TVGN_PARENT); up; up = tree.Next(up, TVGN_PARENT))
+        tree.SendMessage(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(up));
+    tree.SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(deep));
+    tree.SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(top));
+    tree.SendMessage(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)), PRF_CLIENT);
+    const CherryItemLayout *deepLayout = tree.FindLayout(deep), *topLayout = tree.FindLayout(top);
+    ASSERT_TRUE(deepLayout && topLayout);
+    EXPECT_EQ(deepLayout->label.left, 5 * 30);
+    EXPECT_LT(deepLayout->label.right - deepLayout->label.left, (topLayout->label.right - topLayout->label.left) / 2);
+    ::DeleteObject(red);
+}
+
+TEST_F(CherryTreeTest, TipsDependOnThePartUnderThePointer)
+{
+    HBITMAP red = SolidBitmap(RGB(255, 0, 0), 8);
+    const std::string longName = "Maximilian Longname";
+    HTREEITEM m = Add(longName.c_str(), 9, h);
+    tree.SetItemTip(a, "tip A");
+    tree.SetItemTip(c, "tip C");
+    tree.AddItemImage(c, red, kImageRightBack);
+    tree.AddItemImage(d, red, kImageLeftBack);
+    tree.Invalidate(false);
+    ::UpdateWindow(tree);
+    auto middle = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    auto at = [&](HTREEITEM item, RECT CherryItemLayout::*part) {
+        const CherryItemLayout* layout = tree.FindLayout(item);
+        return layout ? tree.TipTextAt(middle(layout->*part)) : std::string("no layout");
+    };
+    EXPECT_EQ(at(a, &CherryItemLayout::label), " tip A");
+    EXPECT_EQ(at(b, &CherryItemLayout::label), "Bob");
+    EXPECT_EQ(at(m, &CherryItemLayout::label), longName) << "the whole name, not the shortened one";
+    EXPECT_EQ(at(c, &CherryItemLayout::label), "Carol") << "an item with pictures on the right tips its name";
+    EXPECT_EQ(at(c, &CherryItemLayout::rightImages), " tip C");
+    EXPECT_EQ(at(d, &CherryItemLayout::leftImages), "") << "pictures without a tip have none";
     ::DeleteObject(red);
 }
 
