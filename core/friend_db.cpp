@@ -8,6 +8,7 @@
 #include "framework/data/odbc_installer.h"
 #include "string_ids.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -423,8 +424,9 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         int n = 0;
         if (m_planIds) {
             n = m_nextFreeId;
-            while (m_takenIds.count(n))
-                ++n;
+            for (; m_nextTaken < m_takenIds.size() && m_takenIds[m_nextTaken] <= n; ++m_nextTaken)
+                if (m_takenIds[m_nextTaken] == n)
+                    ++n;
             m_nextFreeId = n;
         } else {
             // The lowest free id: where the ascending ids first stop being 0, 1, 2...
@@ -438,13 +440,18 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         }
         info->ID = n;
 
-        CRecFriendList rs(&m_database);
-        rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
-        rs.AddNew();
-        FriendToRow(*info, identity, &rs);
-        rs.Update();
+        std::unique_ptr<CRecFriendList> own;
+        CRecFriendList* rs = m_copyRows.get();
+        if (!rs) {
+            own.reset(new CRecFriendList(&m_database));
+            rs = own.get();
+            rs->Open(CRecordset::snapshot, nullptr, CRecordset::none);
+        }
+        rs->AddNew();
+        FriendToRow(*info, identity, rs);
+        rs->Update();
         if (m_planIds)
-            m_takenIds.insert(n);
+            m_nextFreeId = n + 1;
     }
     PELMO_DB_FAIL(0)
     if (addToCache) {
@@ -553,17 +560,26 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
     FriendCache* cache = addToCache ? CurrentFriendCache() : nullptr;
     const intptr_t groupsBefore = cache ? cache->groups.count : 0;
     const intptr_t friendsBefore = cache ? cache->friends.count : 0;
+    const intptr_t friendsCapacity = cache ? cache->friends.capacity : 0;
+    const bool friendsBlock = cache && cache->friends.data;
     bool ok = !addToCache || cache != nullptr;
+    // Room for every contact of the source at once: the cache's block is
+    // large, and growing it step by step copied it again at every step.
+    if (cache)
+        ArrayReserve(cache->friends, source->friends.count);
     // The contact ids once for the whole copy, so that finding the lowest
     // free one stays linear over thousands of rows.
     m_takenIds.clear();
+    m_nextTaken = 0;
     m_nextFreeId = 0;
     try {
-        CRecFriendList ids(&m_database);
-        ids.Open(CRecordset::forwardOnly, "select * from tab_list order by ID", CRecordset::readOnly);
-        for (; !ids.IsEOF(); ids.MoveNext())
-            m_takenIds.insert(ids.m_ID);
+        // As the recordset reads them: 32-bit.
+        for (long long id : m_database.QueryIntegers("select ID from tab_list order by ID"))
+            m_takenIds.push_back(static_cast<int32_t>(id));
+        std::sort(m_takenIds.begin(), m_takenIds.end());
         m_planIds = true;
+        m_copyRows.reset(new CRecFriendList(&m_database));
+        m_copyRows->Open(CRecordset::snapshot, nullptr, CRecordset::none);
     } catch (const CDBException&) {
         ok = false;
     } catch (const std::bad_alloc&) {
@@ -574,17 +590,19 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
         ok = CopyGroupTree(identity, source, indices[k], newParent, addToCache, skipCheck, copied) == 0;
     m_planIds = false;
     m_takenIds.clear();
-    if (ok && m_database.CommitTrans())
-        return 0;
-    m_database.Rollback();
-    // The copies appended to the cache never reached the file: drop them.
+    m_copyRows.reset();
+    ok = ok && m_database.CommitTrans();
+    if (!ok)
+        m_database.Rollback();
     if (cache && cache == CurrentFriendCache()) {
-        if (cache->groups.count > groupsBefore)
+        // The copies appended to the cache never reached the file: drop them.
+        if (!ok && cache->groups.count > groupsBefore)
             ArraySetSize(cache->groups, groupsBefore);
-        if (cache->friends.count > friendsBefore)
-            ArraySetSize(cache->friends, friendsBefore);
+        // The capacity that appending one by one would have left.
+        const intptr_t kept = ok && cache->friends.count >= friendsBefore ? cache->friends.count : friendsBefore;
+        ArrayTrimAppended(cache->friends, friendsBefore, friendsCapacity, friendsBlock, kept);
     }
-    return -1;
+    return ok ? 0 : -1;
 }
 
 // `copied` holds the source groups already copied. A source whose hierarchy
