@@ -311,6 +311,18 @@ TEST_F(ContactTransferTest, ForeignFilesAreRefusedAndWriteNothing)
     EXPECT_TRUE(g_notices.empty());
 }
 
+TEST_F(ContactTransferTest, AListThatCannotBeCopiedInIsNotReadFromAnEarlierWorkingCopy)
+{
+    ListFile("tmp.mdb", "insert into tab_group values(0,'x','Earlier',-1);");
+    const std::string before = ReadFileBytes(DatabasePath());
+    g_choice = DataDir() + "\\missing.fdb";
+    CFriendFrmWnd* frame = Open();
+    Command(frame, kCmdImport);
+    EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(519)}), g_boxes);
+    EXPECT_EQ(before, ReadFileBytes(DatabasePath()));
+    EXPECT_TRUE(g_notices.empty());
+}
+
 TEST_F(ContactTransferTest, AFailureInTheSecondTreeLeavesTheBookAsItWas)
 {
     // The store refuses one row of the second tree.
