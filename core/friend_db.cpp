@@ -577,6 +577,14 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
         for (long long id : m_database.QueryIntegers("select ID from tab_list order by ID"))
             m_takenIds.push_back(static_cast<int32_t>(id));
         std::sort(m_takenIds.begin(), m_takenIds.end());
+        // Each group's contacts and subgroups found once: a list of thousands
+        // of groups is not scanned again for every one of them.
+        m_contactsOf.clear();
+        m_subgroupsOf.clear();
+        for (intptr_t i = 0; i < source->friends.count; ++i)
+            m_contactsOf[source->friends.data[i].groupID].push_back(i);
+        for (intptr_t j = 0; j < source->groups.count; ++j)
+            m_subgroupsOf[source->groups.data[j].fatherID].push_back(j);
         m_planIds = true;
         m_copyRows.reset(new CRecFriendList(&m_database));
         m_copyRows->Open(CRecordset::snapshot, nullptr, CRecordset::none);
@@ -590,6 +598,8 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
         ok = CopyGroupTree(identity, source, indices[k], newParent, addToCache, skipCheck, copied) == 0;
     m_planIds = false;
     m_takenIds.clear();
+    m_contactsOf.clear();
+    m_subgroupsOf.clear();
     m_copyRows.reset();
     ok = ok && m_database.CommitTrans();
     if (!ok)
@@ -627,19 +637,34 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
         return -1;
     const int newId = group.ID;
 
-    for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i) {
-        if (source->friends.data[i].groupID != oldId)
-            continue;
+    auto copyContact = [&](intptr_t i) {
         FriendInfo contact = source->friends.data[i];
         contact.groupID = newId;
-        if (!AddFriendRec(identity, &contact, addToCache, 0, skipCheck))
-            return -1;
+        return AddFriendRec(identity, &contact, addToCache, 0, skipCheck) != 0;
+    };
+    auto copySubgroup = [&](intptr_t j) {
+        return copied.count(static_cast<int>(j)) ||
+               CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) == 0;
+    };
+    if (m_planIds) {
+        // The lists made once for the whole copy, in the same order.
+        const auto contacts = m_contactsOf.find(oldId);
+        if (contacts != m_contactsOf.end())
+            for (intptr_t i : contacts->second)
+                if (!copyContact(i))
+                    return -1;
+        const auto subgroups = m_subgroupsOf.find(oldId);
+        if (subgroups != m_subgroupsOf.end())
+            for (intptr_t j : subgroups->second)
+                if (!copySubgroup(j))
+                    return -1;
+        return 0;
     }
-    for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j) {
-        if (source->groups.data[j].fatherID != oldId || copied.count(static_cast<int>(j)))
-            continue;
-        if (CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) < 0)
+    for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i)
+        if (source->friends.data[i].groupID == oldId && !copyContact(i))
             return -1;
-    }
+    for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j)
+        if (source->groups.data[j].fatherID == oldId && !copySubgroup(j))
+            return -1;
     return 0;
 }

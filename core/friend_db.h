@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 constexpr char kFriendDsn[] = "friend";
@@ -92,8 +93,11 @@ private:
     std::vector<int> m_takenIds;
     size_t m_nextTaken = 0;
     int m_nextFreeId = 0;
-    // During CopyGroupTrees: one set adds every contact, its insert
-    // prepared once.
+    // During CopyGroupTrees: the source's contacts and subgroups by the id
+    // of their group (positions, ascending), and one set that adds every
+    // contact, its insert prepared once.
+    std::unordered_map<int, std::vector<intptr_t>> m_contactsOf;
+    std::unordered_map<int, std::vector<intptr_t>> m_subgroupsOf;
     std::unique_ptr<CRecFriendList> m_copyRows;
 };
 
