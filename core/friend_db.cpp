@@ -374,14 +374,13 @@ int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends)
         // One contact per number, the first read wins. A set of the numbers
         // keeps this linear for big books; it answers exactly as comparing
         // with every record already in the array would.
-        std::unordered_set<std::string> numbers;
-        numbers.reserve(static_cast<size_t>(before) + 256);
-        for (intptr_t i = 0; i < before; ++i)
-            numbers.insert(FieldText(friends->data[i].mirrun));
-
         const intptr_t expected = static_cast<intptr_t>(m_database.QueryInteger("select count(*) from tab_list"));
         if (expected > 0 && !ArrayExtend(*friends, expected))
             return 0;
+        std::unordered_set<std::string> numbers;
+        numbers.reserve(static_cast<size_t>(before) + static_cast<size_t>(expected > 0 ? expected : 0) + 1);
+        for (intptr_t i = 0; i < before; ++i)
+            numbers.insert(FieldText(friends->data[i].mirrun));
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
         for (; !rs.IsEOF(); rs.MoveNext()) {
