@@ -223,9 +223,11 @@ void ImportTable(const std::string& dir)
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
 
-    double ours = 1e9, bare = 1e9;
+    // Best of five alternating runs each; `read` is the part of the best
+    // run that reads the list into memory.
+    double ours = 1e9, read = 0, bare = 1e9;
     intptr_t copied = 0;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         ::CopyFileA(pristine.c_str(), book.c_str(), FALSE);
         if (!iniFriends())
             return;
@@ -240,10 +242,14 @@ void ImportTable(const std::string& dir)
         for (int g = 0; g < source->groups.count; ++g)
             if (source->groups.data[g].fatherID == -1)
                 tops.push_back(g);
+        const double loaded = Now();
         CFriendDB target;
         target.SetConnectInfo(book, kFriendUser, kFriendPassword);
         const int result = target.CopyGroupTrees(kIdentity, source, tops, -1, 1, 0);
-        ours = std::min(ours, Now() - t0);
+        if (Now() - t0 < ours) {
+            ours = Now() - t0;
+            read = loaded - t0;
+        }
         copied = GetFriendCache()->friends.count - before;
         FreeFriendCache(source);
         if (result != 0)
@@ -267,9 +273,10 @@ void ImportTable(const std::string& dir)
                         }));
     }
     std::printf(
-        "\n| import | contacts copied | ours ms | bare SQLite insert ms | ratio |\n|---|---:|---:|---:|---:|\n");
-    std::printf("| %d into a book of %d | %lld | %.1f | %.1f | %.2f |\n", kImported, kBook,
-                static_cast<long long>(copied), ours * 1e3, bare * 1e3, ours / bare);
+        "\n| import | contacts copied | ours ms | of which reading the list ms | bare SQLite insert ms | ratio "
+        "|\n|---|---:|---:|---:|---:|---:|\n");
+    std::printf("| %d into a book of %d | %lld | %.1f | %.1f | %.1f | %.2f |\n", kImported, kBook,
+                static_cast<long long>(copied), ours * 1e3, read * 1e3, bare * 1e3, ours / bare);
     std::fflush(stdout);
     ::DeleteFileA(list.c_str());
     ::DeleteFileA(pristine.c_str());

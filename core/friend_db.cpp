@@ -8,6 +8,7 @@
 #include "framework/data/odbc_installer.h"
 #include "string_ids.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -373,14 +374,13 @@ int CFriendDB::LoadFriends(const char* identity, FriendInfoArray* friends)
         // One contact per number, the first read wins. A set of the numbers
         // keeps this linear for big books; it answers exactly as comparing
         // with every record already in the array would.
-        std::unordered_set<std::string> numbers;
-        numbers.reserve(static_cast<size_t>(before) + 256);
-        for (intptr_t i = 0; i < before; ++i)
-            numbers.insert(FieldText(friends->data[i].mirrun));
-
         const intptr_t expected = static_cast<intptr_t>(m_database.QueryInteger("select count(*) from tab_list"));
         if (expected > 0 && !ArrayExtend(*friends, expected))
             return 0;
+        std::unordered_set<std::string> numbers;
+        numbers.reserve(static_cast<size_t>(before) + static_cast<size_t>(expected > 0 ? expected : 0) + 1);
+        for (intptr_t i = 0; i < before; ++i)
+            numbers.insert(FieldText(friends->data[i].mirrun));
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::forwardOnly, nullptr, CRecordset::readOnly);
         for (; !rs.IsEOF(); rs.MoveNext()) {
@@ -423,8 +423,9 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         int n = 0;
         if (m_planIds) {
             n = m_nextFreeId;
-            while (m_takenIds.count(n))
-                ++n;
+            for (; m_nextTaken < m_takenIds.size() && m_takenIds[m_nextTaken] <= n; ++m_nextTaken)
+                if (m_takenIds[m_nextTaken] == n)
+                    ++n;
             m_nextFreeId = n;
         } else {
             // The lowest free id: where the ascending ids first stop being 0, 1, 2...
@@ -438,13 +439,18 @@ int CFriendDB::AddFriendRec(const char* identity, FriendInfo* info, int addToCac
         }
         info->ID = n;
 
-        CRecFriendList rs(&m_database);
-        rs.Open(CRecordset::snapshot, nullptr, CRecordset::none);
-        rs.AddNew();
-        FriendToRow(*info, identity, &rs);
-        rs.Update();
+        std::unique_ptr<CRecFriendList> own;
+        CRecFriendList* rs = m_copyRows.get();
+        if (!rs) {
+            own.reset(new CRecFriendList(&m_database));
+            rs = own.get();
+            rs->Open(CRecordset::snapshot, nullptr, CRecordset::none);
+        }
+        rs->AddNew();
+        FriendToRow(*info, identity, rs);
+        rs->Update();
         if (m_planIds)
-            m_takenIds.insert(n);
+            m_nextFreeId = n + 1;
     }
     PELMO_DB_FAIL(0)
     if (addToCache) {
@@ -553,17 +559,34 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
     FriendCache* cache = addToCache ? CurrentFriendCache() : nullptr;
     const intptr_t groupsBefore = cache ? cache->groups.count : 0;
     const intptr_t friendsBefore = cache ? cache->friends.count : 0;
+    const intptr_t friendsCapacity = cache ? cache->friends.capacity : 0;
+    const bool friendsBlock = cache && cache->friends.data;
     bool ok = !addToCache || cache != nullptr;
+    // Room for every contact of the source at once: the cache's block is
+    // large, and growing it step by step copied it again at every step.
+    if (cache)
+        ArrayReserve(cache->friends, source->friends.count);
     // The contact ids once for the whole copy, so that finding the lowest
     // free one stays linear over thousands of rows.
     m_takenIds.clear();
+    m_nextTaken = 0;
     m_nextFreeId = 0;
     try {
-        CRecFriendList ids(&m_database);
-        ids.Open(CRecordset::forwardOnly, "select * from tab_list order by ID", CRecordset::readOnly);
-        for (; !ids.IsEOF(); ids.MoveNext())
-            m_takenIds.insert(ids.m_ID);
+        // As the recordset reads them: 32-bit.
+        for (long long id : m_database.QueryIntegers("select ID from tab_list order by ID"))
+            m_takenIds.push_back(static_cast<int32_t>(id));
+        std::sort(m_takenIds.begin(), m_takenIds.end());
+        // Each group's contacts and subgroups found once: a list of thousands
+        // of groups is not scanned again for every one of them.
+        m_contactsOf.clear();
+        m_subgroupsOf.clear();
+        for (intptr_t i = 0; i < source->friends.count; ++i)
+            m_contactsOf[source->friends.data[i].groupID].push_back(i);
+        for (intptr_t j = 0; j < source->groups.count; ++j)
+            m_subgroupsOf[source->groups.data[j].fatherID].push_back(j);
         m_planIds = true;
+        m_copyRows.reset(new CRecFriendList(&m_database));
+        m_copyRows->Open(CRecordset::snapshot, nullptr, CRecordset::none);
     } catch (const CDBException&) {
         ok = false;
     } catch (const std::bad_alloc&) {
@@ -574,17 +597,21 @@ int CFriendDB::CopyGroupTrees(const char* identity, const FriendCache* source, c
         ok = CopyGroupTree(identity, source, indices[k], newParent, addToCache, skipCheck, copied) == 0;
     m_planIds = false;
     m_takenIds.clear();
-    if (ok && m_database.CommitTrans())
-        return 0;
-    m_database.Rollback();
-    // The copies appended to the cache never reached the file: drop them.
+    m_contactsOf.clear();
+    m_subgroupsOf.clear();
+    m_copyRows.reset();
+    ok = ok && m_database.CommitTrans();
+    if (!ok)
+        m_database.Rollback();
     if (cache && cache == CurrentFriendCache()) {
-        if (cache->groups.count > groupsBefore)
+        // The copies appended to the cache never reached the file: drop them.
+        if (!ok && cache->groups.count > groupsBefore)
             ArraySetSize(cache->groups, groupsBefore);
-        if (cache->friends.count > friendsBefore)
-            ArraySetSize(cache->friends, friendsBefore);
+        // The capacity that appending one by one would have left.
+        const intptr_t kept = ok && cache->friends.count >= friendsBefore ? cache->friends.count : friendsBefore;
+        ArrayTrimAppended(cache->friends, friendsBefore, friendsCapacity, friendsBlock, kept);
     }
-    return -1;
+    return ok ? 0 : -1;
 }
 
 // `copied` holds the source groups already copied. A source whose hierarchy
@@ -609,19 +636,34 @@ int CFriendDB::CopyGroupTree(const char* identity, const FriendCache* source, in
         return -1;
     const int newId = group.ID;
 
-    for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i) {
-        if (source->friends.data[i].groupID != oldId)
-            continue;
+    auto copyContact = [&](intptr_t i) {
         FriendInfo contact = source->friends.data[i];
         contact.groupID = newId;
-        if (!AddFriendRec(identity, &contact, addToCache, 0, skipCheck))
-            return -1;
+        return AddFriendRec(identity, &contact, addToCache, 0, skipCheck) != 0;
+    };
+    auto copySubgroup = [&](intptr_t j) {
+        return copied.count(static_cast<int>(j)) ||
+               CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) == 0;
+    };
+    if (m_planIds) {
+        // The lists made once for the whole copy, in the same order.
+        const auto contacts = m_contactsOf.find(oldId);
+        if (contacts != m_contactsOf.end())
+            for (intptr_t i : contacts->second)
+                if (!copyContact(i))
+                    return -1;
+        const auto subgroups = m_subgroupsOf.find(oldId);
+        if (subgroups != m_subgroupsOf.end())
+            for (intptr_t j : subgroups->second)
+                if (!copySubgroup(j))
+                    return -1;
+        return 0;
     }
-    for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j) {
-        if (source->groups.data[j].fatherID != oldId || copied.count(static_cast<int>(j)))
-            continue;
-        if (CopyGroupTree(identity, source, static_cast<int>(j), newId, addToCache, skipCheck, copied) < 0)
+    for (intptr_t i = 0; i < m_copyFriendLimit && i < source->friends.count; ++i)
+        if (source->friends.data[i].groupID == oldId && !copyContact(i))
             return -1;
-    }
+    for (intptr_t j = 0; j < m_copyGroupLimit && j < source->groups.count; ++j)
+        if (source->groups.data[j].fatherID == oldId && !copySubgroup(j))
+            return -1;
     return 0;
 }

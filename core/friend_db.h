@@ -7,11 +7,14 @@
 #ifndef PELMO_CORE_FRIEND_DB_H
 #define PELMO_CORE_FRIEND_DB_H
 
+#include "core/friend_recordsets.h"
 #include "framework/data/database.h"
 #include "pelmo.h"
 
+#include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 constexpr char kFriendDsn[] = "friend";
@@ -88,12 +91,19 @@ private:
     DbFailure m_lastFailure = DbFailure::kNone;
     intptr_t m_copyGroupLimit = 0;
     intptr_t m_copyFriendLimit = 0;
-    // During CopyGroupTrees: the contact ids in the file, read once, and
-    // where the search for the lowest free one goes on (ids only get added
-    // inside the transaction, so it never moves back).
+    // During CopyGroupTrees: the contact ids in the file, read once and
+    // sorted, and where the search for the lowest free one goes on (the ids
+    // taken meanwhile are the ones it passed, so it never moves back).
     bool m_planIds = false;
-    std::set<int> m_takenIds;
+    std::vector<int> m_takenIds;
+    size_t m_nextTaken = 0;
     int m_nextFreeId = 0;
+    // During CopyGroupTrees: the source's contacts and subgroups by the id
+    // of their group (positions, ascending), and one set that adds every
+    // contact, its insert prepared once.
+    std::unordered_map<int, std::vector<intptr_t>> m_contactsOf;
+    std::unordered_map<int, std::vector<intptr_t>> m_subgroupsOf;
+    std::unique_ptr<CRecFriendList> m_copyRows;
 };
 
 #endif

@@ -174,6 +174,35 @@ auto ArrayExtend(Array& a, intptr_t n) -> decltype(a.data)
     return first;
 }
 
+// Room for up to `n` more appends without moving the block, the count
+// unchanged: for a bulk append whose size is only known as a bound. Each
+// reallocation of a large block copies all of it, so thousands of single
+// appends would otherwise copy the array again every growth step.
+// ArrayTrimAppended afterwards gives back the capacity that appending one
+// by one would have left. False when memory ran out (nothing changed).
+template <class Array>
+bool ArrayReserve(Array& a, intptr_t n)
+{
+    using Element = typename std::remove_pointer<decltype(a.data)>::type;
+    if (n < 0 || !ArrayIsSane(a))
+        return false;
+    const intptr_t limit = static_cast<intptr_t>(SIZE_MAX / sizeof(Element));
+    if (n == 0)
+        return true;
+    if (n > limit - a.count)
+        return false;
+    const intptr_t capacity = CapacityAfterAppends(a.growBy, a.count, a.capacity, a.data != nullptr, n, limit);
+    if (a.data && capacity <= a.capacity)
+        return true;
+    void* block = a.data ? SharedRealloc(a.data, static_cast<size_t>(capacity) * sizeof(Element))
+                         : SharedAlloc(static_cast<size_t>(capacity) * sizeof(Element));
+    if (!block)
+        return false;
+    a.data = static_cast<Element*>(block);
+    a.capacity = capacity;
+    return true;
+}
+
 // Takes back slots that ArrayExtend made but were not filled: the array
 // keeps `count` elements, and its capacity becomes what appending one by one
 // would have left, given the state (`countBefore`, `capacityBefore`,

@@ -4,7 +4,10 @@
 #include "pelmo.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
+#include <sqlite3.h>
 
+#include <cstring>
 #include <vector>
 
 namespace manager_demo {
@@ -15,6 +18,14 @@ constexpr int kTreeId = 7035;
 constexpr int kListId = 7034;
 constexpr UINT_PTR kMenuShotTimer = 0x5108;
 constexpr UINT kMenuShotDelayMs = 600;
+// The manager's import and export commands, as its tool bar sends them.
+constexpr UINT kImportCommand = 50010;
+constexpr UINT kExportCommand = 50011;
+constexpr UINT kModalTickMs = 150;
+constexpr int kFileDialogTicks = 5;  // the folder view fills before the picture
+constexpr char kSampleList[] = "colleagues.fdb";
+constexpr char kExportedList[] = "exported";
+constexpr char kSampleTopGroup[] = "同事";
 
 std::string g_menuShot;
 bool g_menuShotSaved = false;
@@ -61,6 +72,167 @@ void CALLBACK OnMenuShot(HWND, UINT, UINT_PTR id, DWORD)
     ::EndMenu();
 }
 
+// A colleague's contact list, as another user of the client would have
+// exported it: the template with a group, a subgroup and their contacts,
+// one of whom the demo user already has.
+bool MakeSampleList(const std::string& path)
+{
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string templatePath = exe;
+    templatePath = templatePath.substr(0, templatePath.rfind('\\') + 1) + "friend.mdb";
+    if (!::CopyFileA(templatePath.c_str(), path.c_str(), FALSE))
+        return false;
+    static const char* const kRows =
+        "begin;"
+        "insert into tab_group values (0, '8613900007777', '同事', -1);"
+        "insert into tab_group values (1, '8613900007777', '设计部', 0);"
+        "insert into tab_list (ID, groupID, userMirrun, mirrun, name, gender, nickname, city, company, department, "
+        "title, e_mail) values "
+        "(0, 0, '8613900007777', '13800010001', '李建国', 1, '老李', '杭州', '西湖电子', '研发部', '经理', "
+        "'jianguo.li@example.org'),"
+        "(1, 0, '8613900007777', '13800010002', '张敏', 2, '敏敏', '杭州', '西湖电子', '研发部', '工程师', "
+        "'min.zhang@example.org'),"
+        "(2, 0, '8613900007777', '13800010003', '陈晓东', 1, '东东', '宁波', '西湖电子', '测试部', '工程师', "
+        "'xd.chen@example.org'),"
+        "(3, 0, '8613900007777', '13700004444', '王小梅', 2, '小梅', '杭州', 'Default', '', '', "
+        "'xiaomei@example.org'),"
+        "(4, 1, '8613900007777', '13800010005', '刘芳', 2, '芳芳', '上海', '西湖电子', '设计部', '设计师', "
+        "'fang.liu@example.org'),"
+        "(5, 1, '8613900007777', '13800010006', '赵磊', 1, '磊子', '上海', '西湖电子', '设计部', '设计师', "
+        "'lei.zhao@example.org');"
+        "commit;";
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+              sqlite3_exec(db, kRows, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+std::string CurrentFolder()
+{
+    char current[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(sizeof current, current);
+    return current;
+}
+
+BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lp)
+{
+    char name[16] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0 || !::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK FindEditProc(HWND child, LPARAM lp)
+{
+    char name[8] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = child;
+    return FALSE;
+}
+
+// The file name box of a file dialog, or null for any other dialog.
+HWND FileNameEdit(HWND dialog)
+{
+    HWND edit = nullptr;
+    if (HWND combo = ::GetDlgItem(dialog, cmb13))
+        ::EnumChildWindows(combo, FindEditProc, reinterpret_cast<LPARAM>(&edit));
+    return edit ? edit : ::GetDlgItem(dialog, edt1);
+}
+
+// The first label with text: a box's message.
+BOOL CALLBACK FirstLabelProc(HWND child, LPARAM lp)
+{
+    char name[8] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") != 0 || ::GetWindowTextLengthA(child) == 0)
+        return TRUE;
+    ::GetWindowTextA(child, reinterpret_cast<char*>(lp), 511);
+    return FALSE;
+}
+
+// What the modal tick does with the windows one command opens: the file
+// dialog gets the path typed, its picture taken and OK pressed; every box
+// (the question, the result) is answered OK, as a person would.
+struct ModalPlan {
+    std::string path;
+    std::string shot;
+    HWND fileDialog = nullptr;
+    int ticks = 0;
+    bool shotSaved = false;
+    std::vector<std::string> boxes;  // their texts, for the log
+};
+ModalPlan g_plan;
+
+void CALLBACK OnModalTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;
+    if (dialog == g_plan.fileDialog) {
+        if (++g_plan.ticks < kFileDialogTicks)
+            return;
+        g_plan.shotSaved = SaveScreenshot(g_plan.shot);
+        g_plan.fileDialog = reinterpret_cast<HWND>(-1);  // answered
+        ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        return;
+    }
+    if (HWND name = FileNameEdit(dialog)) {
+        if (g_plan.fileDialog)
+            return;
+        g_plan.fileDialog = dialog;
+        ::SetWindowTextA(name, g_plan.path.c_str());
+        return;
+    }
+    char text[512] = {};
+    ::EnumChildWindows(dialog, FirstLabelProc, reinterpret_cast<LPARAM>(text));
+    g_plan.boxes.push_back(text);
+    ::SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// Runs one transfer command from the group tree with the path to type into
+// its file dialog; returns whether the dialog's picture was saved.
+bool RunTransfer(HWND frame, HWND tree, UINT command, const std::string& path, const std::string& shot, FILE* log)
+{
+    g_plan = ModalPlan();
+    g_plan.path = path;
+    g_plan.shot = shot;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, kModalTickMs, OnModalTick);
+    ::SetFocus(tree);
+    ::SendMessageA(frame, WM_COMMAND, command, 0);
+    ::KillTimer(nullptr, timer);
+    Pump(300);
+    std::fprintf(log, "%s %s:", command == kImportCommand ? "import from" : "export to", path.c_str());
+    for (const std::string& box : g_plan.boxes)
+        std::fprintf(log, " [%s]", box.c_str());
+    std::fprintf(log, "\n");
+    return g_plan.shotSaved;
+}
+
+HTREEITEM FindItem(HWND tree, HTREEITEM item, const char* text)
+{
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        char label[128] = {};
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = label;
+        tv.cchTextMax = sizeof label;
+        TreeView_GetItem(tree, &tv);
+        if (std::strcmp(label, text) == 0)
+            return item;
+        if (HTREEITEM below = FindItem(tree, TreeView_GetChild(tree, item), text))
+            return below;
+    }
+    return nullptr;
+}
+
 void RightClick(POINT screen)
 {
     ::SetCursorPos(screen.x, screen.y);
@@ -75,6 +247,9 @@ void RightClick(POINT screen)
 
 void Open(FILE* log)
 {
+    const std::string list = CurrentFolder() + "\\" + kSampleList;
+    std::fprintf(log, "sample contact list for the manager's import: %s%s\n", list.c_str(),
+                 MakeSampleList(list) ? "" : " (not made)");
     std::fprintf(log, "showFriendMain -> %s\n", showFriendMain(0) ? "the manager" : "null");
 }
 
@@ -93,6 +268,24 @@ int Shoot(const std::string& folder, FILE* log)
     if (!frame || !tree || !list)
         return 0;
     Pump(300);
+    int saved = 0;
+
+    // A colleague's list comes in through the open dialog; the manager then
+    // shows the new groups.
+    const std::string sample = CurrentFolder() + "\\" + kSampleList;
+    if (MakeSampleList(sample)) {
+        // The dialog opens on the working folder: the name alone picks the file.
+        if (RunTransfer(frame, tree, kImportCommand, kSampleList, folder + "\\manager_import_dialog.bmp", log))
+            ++saved;
+        if (HTREEITEM imported = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+            TreeView_Expand(tree, imported, TVE_EXPAND);
+            TreeView_SelectItem(tree, imported);
+            ::SetFocus(tree);
+            Pump(700);
+            if (SaveScreenshot(folder + "\\manager_after_import.bmp"))
+                ++saved;
+        }
+    }
 
     // The group whose list is longest, as a person would pick the busy one.
     HTREEITEM best = nullptr;
@@ -116,7 +309,6 @@ int Shoot(const std::string& folder, FILE* log)
     TreeView_SelectItem(tree, best);
     ::SetFocus(tree);
     Pump(700);
-    int saved = 0;
     if (SaveScreenshot(folder + "\\manager_group.bmp"))
         ++saved;
     std::fprintf(log, "manager: group with %d contacts listed\n", bestRows);
@@ -135,6 +327,17 @@ int Shoot(const std::string& folder, FILE* log)
         Pump(1500);
         if (g_menuShotSaved)
             ++saved;
+    }
+    // The imported group goes out again through the save dialog.
+    if (HTREEITEM group = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+        TreeView_SelectItem(tree, group);
+        // Typed without its extension: the dialog adds the default one.
+        const std::string target = CurrentFolder() + "\\" + kExportedList + ".fdb";
+        ::DeleteFileA(target.c_str());
+        if (RunTransfer(frame, tree, kExportCommand, kExportedList, folder + "\\manager_export_dialog.bmp", log))
+            ++saved;
+        std::fprintf(log, "exported list %s: %s\n", target.c_str(),
+                     ::GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES ? "written" : "missing");
     }
     ::SendMessageA(frame, WM_CLOSE, 0, 0);
     hideFriendMain(&manager);

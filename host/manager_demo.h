@@ -9,12 +9,17 @@
 
 namespace manager_demo {
 
-// showFriendMain, as the host's menu does it.
+// showFriendMain, as the host's menu does it; a sample contact list,
+// colleagues.fdb, is put in the working folder for its import.
 void Open(FILE* log);
-// Opens the manager on the logged-in user, selects the group with the most
-// contacts and saves <folder>\manager_group.bmp; then right-clicks its first
-// contact and saves manager_contact_menu.bmp with the pop-up menu open.
-// Leaves the manager closed. Returns how many screenshots were saved.
+// Opens the manager on the logged-in user and imports the sample list
+// through the open dialog (manager_import_dialog.bmp, then
+// manager_after_import.bmp with the imported group shown); selects the group
+// with the most contacts and saves manager_group.bmp; right-clicks its first
+// contact and saves manager_contact_menu.bmp with the pop-up menu open; then
+// exports the imported group to exported.fdb through the save dialog
+// (manager_export_dialog.bmp). Leaves the manager closed. Returns how many
+// screenshots were saved in <folder>.
 int Shoot(const std::string& folder, FILE* log);
 
 }  // namespace manager_demo

@@ -28,6 +28,7 @@ constexpr char kWorkingFile[] = "tmp.mdb";
 constexpr char kPartSuffix[] = ".part~";
 
 FileChooser g_chooser = nullptr;
+BookReloader g_reloader = nullptr;
 
 std::string Join(const std::string& dir, const char* name)
 {
@@ -101,6 +102,13 @@ FileChooser SetFileChooser(FileChooser chooser)
 {
     FileChooser before = g_chooser;
     g_chooser = chooser;
+    return before;
+}
+
+BookReloader SetBookReloader(BookReloader reloader)
+{
+    BookReloader before = g_reloader;
+    g_reloader = reloader;
     return before;
 }
 
@@ -226,7 +234,7 @@ ImportOutcome ImportContacts(HWND parent)
         for (intptr_t i = 0; i < before->friends.count; ++i)
             if (before->friends.data[i].state)
                 presence.emplace(FieldText(before->friends.data[i].mirrun), before->friends.data[i].state);
-    const int reloaded = iniFriends();
+    const int reloaded = g_reloader ? g_reloader() : iniFriends();
     if (FriendCache* after = GetFriendCache()) {
         for (intptr_t i = 0; i < after->friends.count; ++i) {
             auto it = presence.find(FieldText(after->friends.data[i].mirrun));

@@ -21,6 +21,11 @@ FileChooser SetFileChooser(FileChooser chooser);
 // The system's open or save dialog, with no owner window.
 bool ChooseFileWithDialog(bool save, std::string* path);
 
+// How an import reloads the book (iniFriends unless a test puts another in
+// place); returns the one before.
+using BookReloader = int (*)();
+BookReloader SetBookReloader(BookReloader reloader);
+
 // Export of the group behind tree item `value` with item text `itemText`;
 // a value below 0 (the root or a pseudo-group) exports the whole book.
 void ExportContacts(HWND parent, int value, const std::string& itemText);

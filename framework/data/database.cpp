@@ -203,7 +203,9 @@ void CDatabase::Recycle(sqlite3_stmt* statement)
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
     const char* text = sqlite3_sql(statement);
-    if (!m_db || !text || !m_idle.emplace(text, statement).second)
+    // A statement of an earlier connection (closed and opened again since)
+    // must not be handed out on this one.
+    if (!m_db || !text || sqlite3_db_handle(statement) != m_db || !m_idle.emplace(text, statement).second)
         sqlite3_finalize(statement);
 }
 
@@ -257,6 +259,23 @@ long long CDatabase::QueryInteger(const char* sql)
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         ThrowLastError(sql);
     return value;
+}
+
+std::vector<long long> CDatabase::QueryIntegers(const char* sql)
+{
+    if (!m_db)
+        throw CDBException(-1, "connection not open");
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK)
+        ThrowLastError(sql);
+    std::vector<long long> values;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        values.push_back(sqlite3_column_int64(st, 0));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        ThrowLastError(sql);
+    return values;
 }
 
 bool CDatabase::BeginTrans()

@@ -6,6 +6,7 @@
 #include <exception>
 #include <map>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -55,6 +56,9 @@ public:
     // The first column of the first row of `sql` as a number (0 for none);
     // throws CDBException.
     long long QueryInteger(const char* sql);
+    // The first column of every row of `sql` as numbers, in row order;
+    // throws CDBException.
+    std::vector<long long> QueryIntegers(const char* sql);
 
     sqlite3* Handle() const { return m_db; }
     // Prepared statements are kept by their text while the connection is

@@ -15,11 +15,23 @@ std::string Lower(std::string s)
     return s;
 }
 
-std::string StripBrackets(const std::string& name)
+// Whether result column `column` is the bound field `field` ("[name]" or
+// "name"), case-insensitively; no copies, as Open runs for every row some
+// callers write.
+bool SameColumn(const std::string& field, const char* column)
 {
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
-        return name.substr(1, name.size() - 2);
-    return name;
+    size_t begin = 0;
+    size_t end = field.size();
+    if (end >= 2 && field.front() == '[' && field.back() == ']') {
+        ++begin;
+        --end;
+    }
+    for (size_t i = begin; i < end; ++i, ++column) {
+        if (!*column ||
+            std::tolower(static_cast<unsigned char>(field[i])) != std::tolower(static_cast<unsigned char>(*column)))
+            return false;
+    }
+    return *column == '\0';
 }
 
 std::string Trim(const std::string& s)
@@ -87,7 +99,6 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options)
         Close();
     if (!m_pDatabase || !m_pDatabase->IsOpen())
         throw CDBException(-1, "recordset has no open connection");
-    sqlite3* db = m_pDatabase->Handle();
 
     CFieldExchange describe(CFieldExchange::Describe, nullptr);
     DoFieldExchange(&describe);
@@ -123,10 +134,9 @@ bool CRecordset::Open(unsigned openType, const char* sql, unsigned options)
     int columns = sqlite3_column_count(st);
     m_columnOf.assign(m_fieldNames.size(), -1);
     for (size_t f = 0; f < m_fieldNames.size(); ++f) {
-        std::string want = Lower(StripBrackets(m_fieldNames[f]));
         for (int c = first; c < columns && m_columnOf[f] < 0; ++c) {
             const char* name = sqlite3_column_name(st, c);
-            if (name && Lower(name) == want)
+            if (name && SameColumn(m_fieldNames[f], name))
                 m_columnOf[f] = c;
         }
         if (m_columnOf[f] < 0) {
@@ -179,6 +189,9 @@ void CRecordset::Close()
     if (m_stmt)
         m_pDatabase->Recycle(m_stmt);
     m_stmt = nullptr;
+    if (m_write.statement)
+        m_pDatabase->Recycle(m_write.statement);
+    m_write = Write();
     m_open = false;
     m_rows.clear();
     m_eof = true;
@@ -268,12 +281,13 @@ void CRecordset::Bind()
     DoFieldExchange(&load);
 }
 
-std::vector<FieldValue> CRecordset::Collect()
+// Into `values`, reusing its elements: a set that writes row after row
+// allocates nothing here once the first row has sized them.
+void CRecordset::Collect(std::vector<FieldValue>& values)
 {
-    std::vector<FieldValue> values;
     CFieldExchange store(CFieldExchange::Store, &values);
     DoFieldExchange(&store);
-    return values;
+    values.resize(store.m_index);
 }
 
 bool CRecordset::IsEOF() const
@@ -352,7 +366,7 @@ void CRecordset::AddNew()
     RequireUpdatable("AddNew");
     CFieldExchange reset(CFieldExchange::SetDefault, nullptr);
     DoFieldExchange(&reset);
-    m_original = Collect();
+    Collect(m_original);
     m_mode = EditMode::Add;
 }
 
@@ -363,7 +377,7 @@ void CRecordset::Edit()
     const Row* row = Current();
     if (!row || row->deleted)
         throw CDBException(-1, "Edit: no current row");
-    m_original = Collect();
+    Collect(m_original);
     m_mode = EditMode::Edit;
 }
 
@@ -380,8 +394,10 @@ bool CRecordset::Update()
         throw CDBException(-1, "Update without AddNew or Edit");
     EditMode mode = m_mode;
     m_mode = EditMode::None;
-    std::vector<FieldValue> now = Collect();
-    std::vector<size_t> dirty;
+    std::vector<FieldValue>& now = m_now;
+    Collect(now);
+    std::vector<size_t>& dirty = m_dirty;
+    dirty.clear();
     for (size_t f = 0; f < now.size(); ++f) {
         // A new row always gets its numbers: 0 is a real id, not "no value".
         bool numeric = m_fieldKinds[f] == FieldValue::Integer;
@@ -393,34 +409,45 @@ bool CRecordset::Update()
     if (m_started)
         Drain();
 
-    std::string sql;
-    if (mode == EditMode::Add) {
-        if (dirty.empty()) {
-            sql = "INSERT INTO " + m_table + " DEFAULT VALUES";
-        } else {
-            std::string names, marks;
-            for (size_t i = 0; i < dirty.size(); ++i) {
-                names += (i ? ", " : "") + m_fieldNames[dirty[i]];
-                marks += i ? ", ?" : "?";
+    // The statement stays with the set while the fields written stay the
+    // same: a set that adds thousands of rows prepares its insert once.
+    if (!m_write.statement || m_write.mode != mode || m_write.fields != dirty) {
+        if (m_write.statement)
+            m_pDatabase->Recycle(m_write.statement);
+        m_write = Write();
+        std::string sql;
+        if (mode == EditMode::Add) {
+            if (dirty.empty()) {
+                sql = "INSERT INTO " + m_table + " DEFAULT VALUES";
+            } else {
+                std::string names, marks;
+                for (size_t i = 0; i < dirty.size(); ++i) {
+                    names += (i ? ", " : "") + m_fieldNames[dirty[i]];
+                    marks += i ? ", ?" : "?";
+                }
+                sql = "INSERT INTO " + m_table + " (" + names + ") VALUES (" + marks + ")";
             }
-            sql = "INSERT INTO " + m_table + " (" + names + ") VALUES (" + marks + ")";
+        } else {
+            sql = "UPDATE " + m_table + " SET ";
+            for (size_t i = 0; i < dirty.size(); ++i)
+                sql += (i ? ", " : "") + m_fieldNames[dirty[i]] + " = ?";
+            sql += " WHERE rowid = ?";
         }
-    } else {
-        sql = "UPDATE " + m_table + " SET ";
-        for (size_t i = 0; i < dirty.size(); ++i)
-            sql += (i ? ", " : "") + m_fieldNames[dirty[i]] + " = ?";
-        sql += " WHERE rowid = ?";
+        m_write.statement = m_pDatabase->Prepare(sql);
+        m_write.mode = mode;
+        m_write.fields = dirty;
     }
 
     sqlite3* db = m_pDatabase->Handle();
-    sqlite3_stmt* st = m_pDatabase->Prepare(sql);
+    sqlite3_stmt* st = m_write.statement;
+    // The values outlive the step, and the bindings are cleared after it.
     int slot = 1;
     for (size_t f : dirty) {
         const FieldValue& v = now[f];
         if (v.kind == FieldValue::Integer)
             sqlite3_bind_int64(st, slot++, v.integer);
         else if (v.kind == FieldValue::Text && !v.text.empty())
-            sqlite3_bind_text(st, slot++, v.text.c_str(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(st, slot++, v.text.c_str(), static_cast<int>(v.text.size()), SQLITE_STATIC);
         else
             sqlite3_bind_null(st, slot++);
     }
@@ -429,14 +456,15 @@ bool CRecordset::Update()
         row = &m_rows[m_openType == forwardOnly ? 0 : m_pos];
         sqlite3_bind_int64(st, slot, row->rowid);
     }
-    int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) {
-        // The error text first: recycling resets the statement.
-        const CDBException error(sqlite3_extended_errcode(db), sql + ": " + sqlite3_errmsg(db));
-        m_pDatabase->Recycle(st);
-        throw error;
-    }
-    m_pDatabase->Recycle(st);
+    const int rc = sqlite3_step(st);
+    // The error text before the reset, which would clear it.
+    const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+    const std::string error =
+        rc == SQLITE_DONE ? std::string() : std::string(sqlite3_sql(st)) + ": " + sqlite3_errmsg(db);
+    sqlite3_reset(st);  // the write ends here, not at the next one
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE)
+        throw CDBException(code, error);
     if (mode == EditMode::Edit) {
         if (sqlite3_changes(db) != 1)
             throw CDBException(-1, "Update: the row no longer exists");
@@ -521,6 +549,7 @@ void RFX_Long(CFieldExchange* fx, const char* name, int32_t& value)
         FieldValue& v = Slot(fx);
         v.kind = FieldValue::Integer;
         v.integer = value;
+        v.text.clear();
         break;
     }
     case CFieldExchange::SetDefault:
@@ -569,7 +598,8 @@ void RFX_Text(CFieldExchange* fx, const char* name, std::string& value, int maxL
     case CFieldExchange::Store: {
         FieldValue& v = Slot(fx);
         v.kind = FieldValue::Text;
-        v.text = value.substr(0, limit);
+        v.integer = 0;
+        v.text.assign(value, 0, limit);
         break;
     }
     case CFieldExchange::SetDefault:

@@ -85,7 +85,7 @@ private:
     };
 
     void Bind();  // fields from the current row
-    std::vector<FieldValue> Collect();
+    void Collect(std::vector<FieldValue>& values);
     void FetchNext();
     void Start() const;
     void Drain();
@@ -110,6 +110,14 @@ private:
     sqlite3_stmt* m_stmt = nullptr;  // forward-only only
     EditMode m_mode = EditMode::None;
     std::vector<FieldValue> m_original;
+    std::vector<FieldValue> m_now;  // Update's buffers, kept between writes
+    std::vector<size_t> m_dirty;
+    // The last write's statement, kept for the next write of the same fields.
+    struct Write {
+        sqlite3_stmt* statement = nullptr;
+        EditMode mode = EditMode::None;
+        std::vector<size_t> fields;
+    } m_write;
 };
 
 // Passed to DoFieldExchange; the RFX_ functions do its current operation on

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -193,6 +194,53 @@ TEST_F(RecordsetTest, AddNewOnAnUnreadSetLocksNothingForOtherConnections)
     rs.Update();
     // Another connection sees the row at once: the insert is committed.
     EXPECT_EQ("5", scratch.Scalar("select ID from tab_group"));
+}
+
+TEST_F(RecordsetTest, OneSetWritesRowAfterRowWithTheFieldsEachWriteChanged)
+{
+    scratch.Exec("insert into tab_list (ID, name) values (9, 'Old')");
+    RemarkSet rs(&db);
+    rs.Open(CRecordset::snapshot, "select * from tab_list where id=9 ", CRecordset::none);
+    ASSERT_FALSE(rs.IsEOF());
+    const std::vector<std::pair<std::string, std::string>> rows = {{"A", ""}, {"", "R"}, {"B", "S"}, {"C", ""}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rs.AddNew();
+        rs.m_ID = static_cast<int32_t>(i);
+        rs.m_name = rows[i].first;
+        rs.m_rem = rows[i].second;
+        ASSERT_TRUE(rs.Update());
+    }
+    rs.Edit();  // still the row read: the same fields as the last add, but a change
+    rs.m_ID = 8;
+    rs.m_name = "New";
+    ASSERT_TRUE(rs.Update());
+    rs.Close();
+    EXPECT_EQ("0|A|-;1|-|R;2|B|S;3|C|-;8|New|-",
+              scratch.Scalar("select group_concat(ID||'|'||ifnull(name,'-')||'|'||ifnull(rem,'-'), ';') from "
+                             "(select * from tab_list order by ID)"));
+}
+
+TEST_F(RecordsetTest, ASetKeepsNoStatementOfAConnectionClosedUnderIt)
+{
+    GroupSet rs(&db);
+    rs.Open(CRecordset::snapshot, nullptr);
+    rs.AddNew();
+    rs.m_ID = 1;
+    rs.Update();
+    db.Close();
+    ScratchDb other;
+    Register(other.path());
+    db.OpenEx("DSN=friend;UID=admin;PWD=qmtz", CDatabase::useCursorLib | CDatabase::noOdbcDialog);
+    rs.Close();  // hands back a statement of the closed connection
+    GroupSet again(&db);
+    again.Open(CRecordset::snapshot, nullptr);
+    again.AddNew();
+    again.m_ID = 2;
+    EXPECT_TRUE(again.Update());
+    again.Close();
+    db.Close();
+    EXPECT_EQ("2", other.Scalar("select group_concat(ID) from tab_group"));
+    EXPECT_EQ("1", scratch.Scalar("select group_concat(ID) from tab_group"));
 }
 
 }  // namespace

@@ -353,6 +353,49 @@ TEST_F(FriendDbTest, CopyingAGroupIntoItselfFromTheLiveCacheEnds)
     EXPECT_EQ(4, cache->groups.count);
 }
 
+// Half the source's numbers are in the book already: the room made for all
+// of them must be given back, and a failure must leave the array untouched.
+TEST_F(FriendDbTest, ABulkCopyFillsIdGapsAndLeavesTheCapacityOfSingleAppends)
+{
+    std::string sql = "begin;";
+    for (int i = 0; i < 30; ++i)
+        sql += L(i == 2 ? 40 : i, -10, "k" + std::to_string(i));  // id 2 free
+    scratch.Exec(sql + "commit;");
+    Load();
+    FriendCache* source = NewFriendCache();
+    ArrayAdd(source->groups, Group(7, "T", -1));
+    for (int i = 0; i < 60; ++i)
+        ArrayAdd(source->friends, Contact(((i % 2 ? "k" : "n") + std::to_string(i / 2)).c_str(), 7));
+    FriendInfoArray expected;
+    InitFriendArray(expected);
+    for (intptr_t i = 0; i < cache->friends.count; ++i)
+        ArrayAdd(expected, cache->friends.data[i]);
+    ASSERT_EQ(expected.capacity, cache->friends.capacity);
+    for (int i = 0; i < 30; ++i)
+        ArrayAdd(expected, FriendInfo{});
+
+    ASSERT_EQ(0, db.CopyGroupTrees(kMe, source, {0}, -1, 1, 0));
+    EXPECT_EQ("2,30,31", scratch.Scalar("select group_concat(ID) from (select ID from tab_list where groupID=0 "
+                                        "order by ID limit 3)"));
+    EXPECT_EQ("30", Count("tab_list", "groupID=0"));
+    EXPECT_EQ(expected.count, cache->friends.count);
+    EXPECT_EQ(expected.capacity, cache->friends.capacity);
+
+    // New numbers, one of which the store refuses.
+    scratch.Exec(
+        "create trigger refuse before insert on tab_list when new.mirrun='m9' "
+        "begin select raise(abort,'refused'); end;");
+    for (intptr_t i = 0; i < source->friends.count; ++i)
+        source->friends.data[i].mirrun[0] = 'm';
+    EXPECT_EQ(-1, db.CopyGroupTrees(kMe, source, {0}, -1, 1, 0));
+    EXPECT_EQ(expected.count, cache->friends.count);
+    EXPECT_EQ(expected.capacity, cache->friends.capacity);
+    EXPECT_EQ("0", Count("tab_list", "mirrun like 'm%'"));
+    EXPECT_EQ("1", Count("tab_group"));
+    ArrayRemoveAll(expected);
+    FreeFriendCache(source);
+}
+
 TEST_F(FriendDbTest, OperationsFailCleanlyWithoutADatabase)
 {
     CFriendDB broken;

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlgs.h>
+
 #include <cstring>
 
 using namespace manager;
@@ -33,11 +35,52 @@ LRESULT CALLBACK NotifyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
     return ::CallWindowProcA(g_notifyPrevious, h, msg, wp, lp);
 }
 
+// Set while a test goes through the system's file dialogs: the timer types
+// it into the dialog's file name and presses OK.
+std::string g_typed;
+struct FileDialogSeen {
+    std::string initialName;
+    bool owned;
+};
+std::vector<FileDialogSeen> g_fileDialogs;
+HWND g_fileDialog = nullptr;
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM found)
+{
+    char name[8] = {};
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// The file name box of a file dialog: an edit inside the name combo box
+// (explorer style) or the edit itself (old style); null in other dialogs.
+HWND FileNameEdit(HWND dialog)
+{
+    HWND edit = nullptr;
+    if (HWND combo = ::GetDlgItem(dialog, cmb13))
+        ::EnumChildWindows(combo, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit ? edit : ::GetDlgItem(dialog, edt1);
+}
+
 void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND box = testui::InnermostDialog();
-    if (!box)
+    if (!box || box == g_fileDialog)
         return;
+    if (HWND name = FileNameEdit(box)) {
+        g_fileDialog = box;
+        g_fileDialogs.push_back({testui::WindowText(name), ::GetWindow(box, GW_OWNER) != nullptr});
+        if (g_typed.empty()) {
+            testui::ClickButton(box, IDCANCEL);
+            return;
+        }
+        ::SetWindowTextA(name, g_typed.c_str());
+        testui::ClickButton(box, IDOK);
+        return;
+    }
     HWND text = ::GetDlgItem(box, IDC_MESSAGEBOX_TEXT);
     g_boxes.push_back(text ? testui::WindowText(text) : testui::WindowText(box));
     ::SendMessageA(box, WM_COMMAND, IDOK, 0);
@@ -62,6 +105,9 @@ protected:
         g_boxes.clear();
         g_asked.clear();
         g_choice.clear();
+        g_typed.clear();
+        g_fileDialogs.clear();
+        g_fileDialog = nullptr;
         m_previous = SetFileChooser(FakeChooser);
         m_timer = ::SetTimer(nullptr, 0, 40, CloseBoxes);
         g_notifyPrevious = reinterpret_cast<WNDPROC>(
@@ -265,6 +311,18 @@ TEST_F(ContactTransferTest, ForeignFilesAreRefusedAndWriteNothing)
     EXPECT_TRUE(g_notices.empty());
 }
 
+TEST_F(ContactTransferTest, AListThatCannotBeCopiedInIsNotReadFromAnEarlierWorkingCopy)
+{
+    ListFile("tmp.mdb", "insert into tab_group values(0,'x','Earlier',-1);");
+    const std::string before = ReadFileBytes(DatabasePath());
+    g_choice = DataDir() + "\\missing.fdb";
+    CFriendFrmWnd* frame = Open();
+    Command(frame, kCmdImport);
+    EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(519)}), g_boxes);
+    EXPECT_EQ(before, ReadFileBytes(DatabasePath()));
+    EXPECT_TRUE(g_notices.empty());
+}
+
 TEST_F(ContactTransferTest, AFailureInTheSecondTreeLeavesTheBookAsItWas)
 {
     // The store refuses one row of the second tree.
@@ -287,4 +345,67 @@ TEST_F(ContactTransferTest, AFailureInTheSecondTreeLeavesTheBookAsItWas)
     EXPECT_EQ(friends, GetFriendCache()->friends.count);
     EXPECT_EQ(nullptr, frame->LeftView().Tree().Find(static_cast<int>(groups)));
     EXPECT_TRUE(g_notices.empty());
+}
+
+// The one pass through the system's dialogs: no owner, the initial name,
+// the default extension added to a name typed without one.
+TEST_F(ContactTransferTest, TheSystemDialogsSaveAndOpenTheTypedFiles)
+{
+    const int a = AddGroup("A", -1);
+    SetFileChooser(nullptr);
+    CFriendFrmWnd* frame = Open();
+    g_typed = DataDir() + "\\typed";
+    Command(frame, kCmdExport, static_cast<int>(FindGroupById(GetFriendCache(), a)));
+    EXPECT_EQ((std::vector<std::string>{Text(518) + "A ?", Text(520)}), g_boxes);
+    ASSERT_EQ(1u, g_fileDialogs.size());
+    EXPECT_EQ(Text(837), g_fileDialogs[0].initialName);
+    EXPECT_FALSE(g_fileDialogs[0].owned);
+    EXPECT_EQ("A", FileScalar(g_typed + ".fdb", "select name from tab_group"));
+
+    g_boxes.clear();
+    g_fileDialog = nullptr;
+    g_typed = ListFile("typed-in.fdb", "insert into tab_group values(0,'x','X',-1);" + Contacts(0, 2, 0, "t"));
+    Command(frame, kCmdImport);
+    EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(525)}), g_boxes);
+    ASSERT_EQ(2u, g_fileDialogs.size());
+    EXPECT_FALSE(g_fileDialogs[1].owned);
+    EXPECT_EQ("2", Scalar("select count(*) from tab_list l join tab_group g on l.groupID=g.ID where g.name='X'"));
+}
+
+TEST_F(ContactTransferTest, AFileOfFiveThousandContactsImportsWhole)
+{
+    const std::string before = Scalar("select count(*) from tab_list");
+    g_choice = ListFile("big.fdb",
+                        "begin;insert into tab_group values(0,'x','Big',-1);insert into tab_group "
+                        "values(1,'x','Sub',0);" +
+                            Contacts(0, 4000, 0, "b") + Contacts(4000, 1000, 1, "s") + "commit;");
+    CFriendFrmWnd* frame = Open();
+    Command(frame, kCmdImport);
+    EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(525)}), g_boxes);
+    EXPECT_EQ(std::to_string(std::stoi(before) + 5000), Scalar("select count(*) from tab_list"));
+    EXPECT_EQ(Scalar("select count(*) from tab_list"), Scalar("select count(distinct ID) from tab_list"));
+    EXPECT_EQ("1000", Scalar("select count(*) from tab_list l join tab_group g on l.groupID=g.ID join tab_group p "
+                             "on g.fatherID=p.ID where g.name='Sub' and p.name='Big' and p.fatherID=-1"));
+    ExpectCacheMatchesBook();
+}
+
+int FailingReload()
+{
+    releaseFriends();  // as a failed iniFriends leaves it: the old cache freed
+    return 0;
+}
+
+TEST_F(ContactTransferTest, AFailedReloadEmptiesTheTreeThenSaysSo)
+{
+    AddGroup("mine", -1);
+    g_choice = ListFile("r.fdb", "insert into tab_group values(0,'x','R',-1);" + Contacts(0, 3, 0, "r"));
+    CFriendFrmWnd* frame = Open();
+    ASSERT_NE(0u, TreeView_GetCount(frame->LeftView().Tree()));
+    const BookReloader previous = SetBookReloader(FailingReload);
+    Command(frame, kCmdImport);
+    SetBookReloader(previous);
+    EXPECT_EQ((std::vector<std::string>{Text(522) + Text(833) + " ?", Text(526)}), g_boxes);
+    EXPECT_EQ("3", Scalar("select count(*) from tab_list l join tab_group g on l.groupID=g.ID where g.name='R'"));
+    EXPECT_EQ(0u, TreeView_GetCount(frame->LeftView().Tree()));
+    EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{8, 0}, {6, 0}}), g_notices);
 }
