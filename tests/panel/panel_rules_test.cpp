@@ -121,8 +121,9 @@ TEST(PanelRules, ManyGroupsAndContactsAreAllShown)
     for (const PanelItem& item : tree) {
         groups += item.kind == ItemKind::kGroup;
         contacts += item.kind == ItemKind::kContact;
-        if (item.parent >= 0)
+        if (item.parent >= 0) {
             EXPECT_LT(item.parent, &item - tree.data());
+        }
     }
     EXPECT_EQ(101u, groups);
     EXPECT_EQ(1025u, contacts);
