@@ -5,6 +5,7 @@
 //    of the configuration record per call);
 //  - AddFriendRec per row (lowest-free-id walk plus one synced insert);
 //  - the cache's memory.
+#include "figure.h"
 #include "core/friend_cache.h"
 #include "core/friend_db.h"
 #include "core/growable_array.h"
@@ -154,6 +155,7 @@ void PresenceTable(const std::string& dir)
         "\n| contacts | setFriendState us/call | getFriendState us/call | getFriendNickName us/call |"
         " GetNeedFriendsInfo (all online) ms |\n");
     std::printf("|---:|---:|---:|---:|---:|\n");
+    double flatBase[3] = {};
     for (int contacts : {1000, 20000}) {
         MakeBook(dir, contacts);
         if (!iniFriends()) {
@@ -185,6 +187,17 @@ void PresenceTable(const std::string& dir)
         std::printf("| %d | %.2f | %.2f | %.2f | %.2f |\n", contacts, set / n * 1e6, get / n * 1e6, nick / n * 1e6,
                     need * 1e3);
         std::fflush(stdout);
+        // Flat: a call at 20,000 contacts against the same call at 1,000.
+        const double perCall[3] = {set / n * 1e6, get / n * 1e6, nick / n * 1e6};
+        const char* names[3] = {"setFriendState per call, 20,000 vs 1,000 contacts",
+                                "getFriendState per call, 20,000 vs 1,000 contacts",
+                                "getFriendNickName per call, 20,000 vs 1,000 contacts"};
+        for (int k = 0; k < 3; ++k) {
+            if (contacts == 1000)
+                flatBase[k] = perCall[k];
+            else
+                PrintFigure(names[k], "us", perCall[k], flatBase[k], 1.5);
+        }
         releaseFriends();
     }
 }
@@ -278,6 +291,8 @@ void ImportTable(const std::string& dir)
     std::printf("| %d into a book of %d | %lld | %.1f | %.1f | %.1f | %.2f |\n", kImported, kBook,
                 static_cast<long long>(copied), ours * 1e3, read * 1e3, bare * 1e3, ours / bare);
     std::fflush(stdout);
+    PrintFigure("import of 5,000 contacts into a book of 5,000 (bare: INSERT ... SELECT)", "ms", ours * 1e3, bare * 1e3,
+                3);
     ::DeleteFileA(list.c_str());
     ::DeleteFileA(pristine.c_str());
 }
@@ -368,6 +383,8 @@ int main(int argc, char** argv)
         std::printf("| %d | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f | %.0f |\n", contacts, kGroups, ini * 1e3,
                     bare * 1e3, ini / bare, perState * 1e6, perNick * 1e6, perAdd * 1e3, memory / 1024.0);
         std::fflush(stdout);
+        if (contacts == 10000)
+            PrintFigure("iniFriends, 10,000 contacts (bare: SQLite read of the rows)", "ms", ini * 1e3, bare * 1e3, 0);
         releaseFriends();
     }
     PresenceTable(dir);

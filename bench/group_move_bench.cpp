@@ -3,6 +3,7 @@
 // extra root and the groups go, next to the bare SQLite statements doing
 // the same to the same rows of the same file, in one run.
 //   scripts/wine-run.sh build/x86_64/bin/group_move_bench.exe
+#include "figure.h"
 #include "core/friend_cache.h"
 #include "core/friend_db.h"
 #include "core/host_config.h"
@@ -160,6 +161,8 @@ int main()
                 kMoved + kOthers, moved, ours * 1e3, bare * 1e3, ours / bare);
     std::printf("\none ModifyFriend per contact instead: %.2f ms each, about %.0f ms for %d\n", perContact * 1e3,
                 perContact * kMoved * 1e3, kMoved);
+    PrintFigure("group of 5,000 contacts deleted, contacts kept (bare: the same UPDATE and DELETE)", "ms", ours * 1e3,
+                bare * 1e3, 3);
     if (!ok)
         std::fprintf(stderr, "the move did not leave the expected rows\n");
     ::DeleteFileA(book.c_str());

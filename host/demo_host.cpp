@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <string>
 
 namespace {
@@ -24,6 +25,8 @@ namespace {
 constexpr UINT kNotifyMessage = WM_APP + 0x20;
 constexpr UINT kShotTimer = 0x5107;
 constexpr UINT kShotDelayMs = 700;
+constexpr UINT_PTR kPresenceTimer = 0x5108;
+constexpr UINT kPresenceEveryMs = 1500;
 
 enum Command : UINT {
     kCmdInfoBox = 100,
@@ -36,6 +39,7 @@ enum Command : UINT {
     kCmdExit,
     kCmdHistory,
     kCmdPanel,
+    kCmdSimulate,
 };
 constexpr int kLogListId = 500;
 
@@ -45,6 +49,9 @@ HWND g_logList = nullptr;  // the host's log, shown on its main window
 std::string g_shotDir;     // empty: interactive
 std::string g_pendingShot;
 FILE* g_log = stdout;
+std::set<HWND> g_presenceWindows;  // the windows notice 4 named, until notice 5
+bool g_simulating = false;
+unsigned g_simulationStep = 0;
 
 void Log(const char* format, const std::string& text)
 {
@@ -78,6 +85,62 @@ void HostLog(const std::string& line)
         const LRESULT at = ::SendMessageA(g_logList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         ::SendMessageA(g_logList, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
     }
+}
+
+// A notice, decoded: its code, what it means and the value it carries.
+void OnNotice(WPARAM code, LPARAM value)
+{
+    std::string line = "通知 " + std::to_string(code) + "：" + NoticeName(code);
+    switch (code) {
+    case PELMO_NOTICE_ADD_NUMBER:
+    case PELMO_NOTICE_CALL:
+    case PELMO_NOTICE_MAIL:
+    case PELMO_NOTICE_FAX:
+    case PELMO_NOTICE_MESSAGE:
+        if (value)
+            line += std::string(" — ") + reinterpret_cast<const char*>(value);
+        break;
+    case PELMO_NOTICE_LIST_CREATED:
+        g_presenceWindows.insert(reinterpret_cast<HWND>(value));
+        break;
+    case PELMO_NOTICE_LIST_CLOSING:
+        g_presenceWindows.erase(reinterpret_cast<HWND>(value));
+        break;
+    }
+    HostLog(line);
+}
+
+// Simulated network traffic: every tick one contact of the book goes online
+// or offline, and the windows that asked for presence are told, as the
+// client does when the server reports.
+void CALLBACK OnPresenceTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    FriendCache* book = GetFriendCache();
+    if (!book || book->friends.count == 0)
+        return;
+    const intptr_t at = static_cast<intptr_t>((g_simulationStep++ * 7u) % static_cast<unsigned>(book->friends.count));
+    const std::string number = book->friends.data[at].mirrun;
+    const int online = getFriendState(number.c_str()) ? 0 : 1;
+    setFriendState(number.c_str(), online);
+    for (HWND window : g_presenceWindows) {
+        if (::IsWindow(window))
+            ::SendMessageA(window, PELMO_WM_PRESENCE, online ? PELMO_PRESENCE_ONLINE : PELMO_PRESENCE_OFFLINE,
+                           reinterpret_cast<LPARAM>(number.c_str()));
+    }
+    char name[50] = {};
+    getFriendNickName(number.c_str(), name);
+    HostLog(std::string("模拟：") + name + " (" + number + ") " + (online ? "上线" : "下线"));
+}
+
+void ToggleSimulation()
+{
+    g_simulating = !g_simulating;
+    if (g_simulating)
+        ::SetTimer(g_main, kPresenceTimer, kPresenceEveryMs, OnPresenceTimer);
+    else
+        ::KillTimer(g_main, kPresenceTimer);
+    ::CheckMenuItem(::GetMenu(g_main), kCmdSimulate, g_simulating ? MF_CHECKED : MF_UNCHECKED);
+    HostLog(g_simulating ? "模拟在线状态变化：开" : "模拟在线状态变化：关");
 }
 
 void LayOut()
@@ -186,6 +249,7 @@ HMENU BuildMenu()
     ::AppendMenuA(boxes, MF_STRING, kCmdHistory, "历史记录(&H)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdManager, "通讯录管理(&M)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdPanel, "停靠联系人面板(&P)");
+    ::AppendMenuA(boxes, MF_STRING, kCmdSimulate, "模拟在线状态变化(&S)");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -234,6 +298,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                 LayOut();
             }
             return 0;
+        case kCmdSimulate:
+            ToggleSimulation();
+            return 0;
         case kCmdExit:
             ::DestroyWindow(hwnd);
             return 0;
@@ -248,9 +315,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     if (msg == kNotifyMessage) {
-        char line[96];
-        std::snprintf(line, sizeof line, "通知 %u：%s", static_cast<unsigned>(wp), NoticeName(wp));
-        HostLog(line);
+        OnNotice(wp, lp);
         return 0;
     }
     if (panel_demo::OnMessage(hwnd, msg, wp, lp)) {
@@ -283,7 +348,7 @@ int main(int argc, char** argv)
                                   ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(g_logList, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
     LayOut();
-    HostLog("pelmo 演示主程序：请从“演示”菜单登录并停靠联系人面板。");
+    HostLog("pelmo 演示主程序：“演示”菜单打开通讯录管理和历史记录，也可模拟在线状态变化。");
 
     std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
 
@@ -292,5 +357,10 @@ int main(int argc, char** argv)
         ::DestroyWindow(g_main);
         return 0;
     }
+    // A person starts where the client's user does: logged in, the panel
+    // docked at the right with the tool bar above.
+    LogIn();
+    panel_demo::Dock(g_main, true, HostLog);
+    LayOut();
     return RunMessageLoop();
 }
