@@ -5,7 +5,7 @@
 //    of the configuration record per call);
 //  - AddFriendRec per row (lowest-free-id walk plus one synced insert);
 //  - the cache's memory.
-#include "figure.h"
+#include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/friend_db.h"
 #include "core/growable_array.h"
@@ -30,18 +30,6 @@ namespace {
 
 constexpr char kIdentity[] = "8613800009999";
 constexpr int kGroups = 1000;
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Number(int i)
 {
@@ -125,18 +113,6 @@ size_t BareRead(const std::string& path)
     }
     sqlite3_close(db);
     return bytes;
-}
-
-template <class F>
-double Best(int runs, F f)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        double t0 = Now();
-        f();
-        best = std::min(best, Now() - t0);
-    }
-    return best;
 }
 
 void SetUpUser(const std::string& dir)

@@ -1,7 +1,7 @@
 // cherry_bench: the contact tree at scale, each step next to the same step
 // on a bare tree view in the same run. Not a test: run it by hand,
 //   scripts/with-display.sh scripts/wine-run.sh build/x86_64/bin/cherry_bench.exe
-#include "figure.h"
+#include "bench_util.h"
 #include "controls/cherry_tree.h"
 #include "framework/Wnd.h"
 

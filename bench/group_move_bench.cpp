@@ -3,7 +3,7 @@
 // extra root and the groups go, next to the bare SQLite statements doing
 // the same to the same rows of the same file, in one run.
 //   scripts/wine-run.sh build/x86_64/bin/group_move_bench.exe
-#include "figure.h"
+#include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/friend_db.h"
 #include "core/host_config.h"
@@ -26,14 +26,6 @@ constexpr char kIdentity[] = "8613800009999";
 constexpr int kMoved = 5000;   // in group 1 (4,000) and its subgroup 2 (1,000)
 constexpr int kOthers = 5000;  // spread over groups 3..52
 constexpr int kRuns = 5;
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::string TemplatePath()
 {

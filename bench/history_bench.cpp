@@ -4,7 +4,7 @@
 // viewer's fill substitutes names through a map built once per fill, reads
 // each content's BODY through the history library and keeps redraw off.
 //   scripts/with-display.sh scripts/wine-run.sh build/x86_64/bin/history_bench.exe
-#include "figure.h"
+#include "bench_util.h"
 #include "history/hist_list.h"
 #include "history_lib.h"
 #include "module/module_state.h"
@@ -25,14 +25,6 @@ constexpr char kIdentity[] = "8613800007777";
 constexpr int kEntries = 10000;
 constexpr int kContacts = 2000;
 constexpr int kRuns = 5;
-
-double Now()
-{
-    LARGE_INTEGER f, t;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::string Number(int i)
 {

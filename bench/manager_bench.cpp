@@ -4,7 +4,7 @@
 // Prints the group tree build (1,000 groups) and the contact list fill
 // (10,000 rows) against TVM_INSERTITEM / LVM_INSERTITEM+LVM_SETITEMTEXT
 // loops for the same items, and a burst of 10,000 presence notices.
-#include "figure.h"
+#include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/growable_array.h"
 #include "core/host_config.h"
@@ -30,42 +30,6 @@ namespace {
 int kGroups = 1000;
 int kContacts = 10000;
 constexpr int kRuns = 3;
-
-double Now()
-{
-    static LARGE_INTEGER f{};
-    if (!f.QuadPart)
-        ::QueryPerformanceFrequency(&f);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-// Best of a few runs after one unmeasured run, so that every measured run
-// replaces a full control, as the manager's refreshes do.
-template <typename F>
-double Best(F f)
-{
-    f();
-    Pump();
-    double best = 1e9;
-    for (int i = 0; i < kRuns; ++i) {
-        const double t0 = Now();
-        f();
-        best = std::min(best, Now() - t0);
-        Pump();
-    }
-    return best;
-}
 
 // 100 top-level groups with nine children each; every contact in the first.
 void FillBook(FriendCache* cache)
@@ -142,14 +106,14 @@ int main(int argc, char** argv)
 
     // Group tree: the manager's rebuild against the bare insertion loop.
     // Each side ends with its control painted.
-    const double tree = Best([&] {
+    const double tree = BestPumped(kRuns, [&] {
         ::SendMessageA(left, manager::WM_MANAGER_REFRESH, PELMO_MANAGER_REBUILD, 1);
         ::UpdateWindow(frame->LeftView().Tree());
     });
     const auto entries = manager::GroupTree(cache, "8613800000001", resources::String(846), resources::String(839));
     HWND bareTree = BareControl(WC_TREEVIEWA, 7 | WS_BORDER | (std::getenv("INFOTIP") ? TVS_INFOTIP : 0), *frame,
                                 ClientIn(frame->LeftView().Tree(), *frame));
-    const double bareTreeTime = Best([&] {
+    const double bareTreeTime = BestPumped(kRuns, [&] {
         ::SendMessageA(bareTree, WM_SETREDRAW, FALSE, 0);
         TreeView_DeleteAllItems(bareTree);
         std::vector<HTREEITEM> items;
@@ -172,14 +136,14 @@ int main(int argc, char** argv)
     ::DestroyWindow(bareTree);
     if (std::getenv("PELMO_BENCH_PARTS")) {
         CTipTreeCtrl& t = frame->LeftView().Tree();
-        const double pure = Best([&] { manager::GroupTree(cache, "x", "u", "s"); });
-        const double del = Best([&] {
+        const double pure = BestPumped(kRuns, [&] { manager::GroupTree(cache, "x", "u", "s"); });
+        const double del = BestPumped(kRuns, [&] {
             manager::Identity();
             GetFriendCache();
         });
-        const double str = Best([&] { resources::String(846); });
+        const double str = BestPumped(kRuns, [&] { resources::String(846); });
         std::printf("string %.2f ms\n", str * 1e3);
-        const double ins = Best([&] {
+        const double ins = BestPumped(kRuns, [&] {
             t.SendMessage(WM_SETREDRAW, FALSE);
             TreeView_DeleteAllItems(t);
             std::vector<HTREEITEM> items;
@@ -193,7 +157,7 @@ int main(int argc, char** argv)
 
     std::fprintf(stderr, "tree done\n");
     // Contact list: group index 0 holds all 10,000 contacts.
-    const double list = Best([&] {
+    const double list = BestPumped(kRuns, [&] {
         ::SendMessageA(right, manager::WM_MANAGER_REFRESH, 0, 0);
         ::UpdateWindow(frame->RightView().List());
     });
@@ -209,7 +173,7 @@ int main(int argc, char** argv)
     }
     // Both fills keep the control from painting until they are done, as any
     // bulk fill should: what is compared is the insertion itself.
-    const double bareListTime = Best([&] {
+    const double bareListTime = BestPumped(kRuns, [&] {
         ::SendMessageA(bareList, WM_SETREDRAW, FALSE, 0);
         ListView_DeleteAllItems(bareList);
         int at = 0;

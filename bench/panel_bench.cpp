@@ -4,7 +4,7 @@
 // TVM_INSERTITEM loop of the same items, a storm of 10,000 presence
 // changes (setFriendState and the host's message) into the open panel, and
 // a delivery of an online list of 5,000 numbers.
-#include "figure.h"
+#include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/growable_array.h"
 #include "core/host_config.h"
@@ -30,40 +30,6 @@ constexpr int kGroups = 1000;
 constexpr int kContacts = 10000;
 constexpr int kListed = 5000;
 constexpr int kRuns = 3;
-
-double Now()
-{
-    static LARGE_INTEGER f{};
-    if (!f.QuadPart)
-        ::QueryPerformanceFrequency(&f);
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-template <typename F>
-double Best(F f)
-{
-    f();
-    Pump();
-    double best = 1e9;
-    for (int i = 0; i < kRuns; ++i) {
-        const double t0 = Now();
-        f();
-        best = std::min(best, Now() - t0);
-        Pump();
-    }
-    return best;
-}
 
 // 100 top-level groups with nine subgroups each; ten contacts per group
 // and the service contact.
@@ -120,7 +86,7 @@ int main()
     Pump();
     CCherryTree& tree = panel->Tree();
 
-    const double rebuild = Best([&] {
+    const double rebuild = BestPumped(kRuns, [&] {
         ::SendMessageA(*panel, PELMO_WM_PRESENCE, PELMO_PRESENCE_REBUILD, 0);
         ::UpdateWindow(tree);
     });
@@ -130,7 +96,7 @@ int main()
     ::MapWindowPoints(nullptr, *panel, reinterpret_cast<POINT*>(&at), 2);
     HWND bare = ::CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS, at.left, at.top,
                                   at.right - at.left, at.bottom - at.top, *panel, nullptr, nullptr, nullptr);
-    const double bareTime = Best([&] {
+    const double bareTime = BestPumped(kRuns, [&] {
         ::SendMessageA(bare, WM_SETREDRAW, FALSE, 0);
         TreeView_DeleteAllItems(bare);
         std::vector<HTREEITEM> handles;
