@@ -228,28 +228,31 @@ HTREEITEM FindItem(HWND tree, HTREEITEM item, const std::string& text)
     return nullptr;
 }
 
-// With the mouse, as a person would: the tree's press loop reads the
-// button's real state.
+// With the mouse, as a person would (the tree's press loop reads the
+// button's real state): `times` clicks at `at` in `window`'s client area.
+void Click(HWND window, POINT at, int times)
+{
+    ::ClientToScreen(window, &at);
+    ::SetForegroundWindow(::GetAncestor(window, GA_ROOT));
+    ::SetCursorPos(at.x, at.y);
+    Pump(30);
+    // All at once: a press runs a loop that waits for its release.
+    INPUT clicks[4]{};
+    for (int i = 0; i < 2 * times && i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    ::SendInput(static_cast<UINT>(2 * times), clicks, sizeof(INPUT));
+    Pump(100);
+}
+
 void DoubleClick(HWND tree, HTREEITEM item)
 {
     ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     RECT r{};
     std::memcpy(&r, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
     ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
-    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::ClientToScreen(tree, &at);
-    ::SetForegroundWindow(::GetAncestor(tree, GA_ROOT));
-    ::SetCursorPos(at.x, at.y);
-    Pump(30);
-    // All at once: a press runs a loop that waits for its release.
-    INPUT clicks[4]{};
-    const DWORD buttons[4] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 4; ++i) {
-        clicks[i].type = INPUT_MOUSE;
-        clicks[i].mi.dwFlags = buttons[i];
-    }
-    ::SendInput(4, clicks, sizeof(INPUT));
-    Pump(100);
+    Click(tree, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 2);
 }
 
 }  // namespace
@@ -361,4 +364,51 @@ TEST_F(Journey, UnloadingWithEveryWindowOpenLeavesTheHostRunning)
     ASSERT_NE(nullptr, panel);
     EXPECT_EQ(0, EXPORT(again, hideFriendList)(&panel));
     EXPORT(again, releaseFriends)();
+}
+
+TEST_F(Journey, TheToolBarAndTheHistoryViewerAnswerTheHost)
+{
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+
+    // The bar is the host's only child; its second button is 60 pixels
+    // right of the first, both near its top.
+    void* bar = EXPORT(pelmo, showFuncTools)(m_host, 0);
+    ASSERT_NE(nullptr, bar);
+    HWND strip = ::GetWindow(m_host, GW_CHILD);
+    ASSERT_NE(nullptr, strip);
+    const POINT first{34, 26}, second{94, 26};
+    Pump(50);
+    g_received.clear();
+    Click(strip, first, 1);
+    EXPECT_TRUE(NoticeCodes().empty()) << "the current function posts nothing";
+    Click(strip, second, 1);
+    EXPECT_EQ(std::vector<WPARAM>{PELMO_NOTICE_CALL}, NoticeCodes());
+
+    // Asked again with the other mode: the same bar, the other current one.
+    EXPECT_EQ(bar, EXPORT(pelmo, showFuncTools)(m_host, 1));
+    g_received.clear();
+    Click(strip, second, 1);
+    Click(strip, first, 1);
+    EXPECT_EQ(std::vector<WPARAM>{PELMO_NOTICE_MESSAGE}, NoticeCodes());
+
+    // Each call opens a further viewer of its own, closed by the user.
+    const auto viewer = reinterpret_cast<HWND>(EXPORT(pelmo, viewHistList)());
+    const auto another = reinterpret_cast<HWND>(EXPORT(pelmo, viewHistList)());
+    ASSERT_TRUE(::IsWindow(viewer));
+    ASSERT_TRUE(::IsWindow(another));
+    EXPECT_NE(viewer, another);
+    EXPECT_TRUE(::IsWindowVisible(viewer));
+    ::SendMessageA(viewer, WM_CLOSE, 0, 0);
+    Pump(50);
+    EXPECT_FALSE(::IsWindow(viewer));
+    EXPECT_TRUE(::IsWindow(another));
+
+    // Unloading takes the other viewer and the bar with it.
+    EXPECT_EQ(1, EXPORT(pelmo, releaseFriends)());
+    pelmo.Unload();
+    Pump(100);
+    EXPECT_FALSE(::IsWindow(another));
+    EXPECT_EQ(nullptr, ::GetWindow(m_host, GW_CHILD));
 }
