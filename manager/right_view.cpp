@@ -168,13 +168,15 @@ void CRightView::OnRefresh(WPARAM wp, LPARAM lp)
 
 void CRightView::OnPresence(WPARAM code)
 {
+    // Only the first notice of a burst posts: the rest find a refresh due.
+    const bool alreadyDue = m_iconsDue || m_relistDue;
     if (code == PELMO_PRESENCE_ONLINE || code == PELMO_PRESENCE_OFFLINE)
         m_iconsDue = true;
     else if (code == PELMO_PRESENCE_REBUILD)
         m_relistDue = true;
     else
         return;
-    if (m_iconsDue + m_relistDue == 1)
+    if (!alreadyDue)
         ::PostMessageA(m_hWnd, WM_PRESENCE_DUE, 0, 0);
 }
 
