@@ -255,6 +255,69 @@ void DoubleClick(HWND tree, HTREEITEM item)
     Click(tree, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 2);
 }
 
+// The command of the menu item `text` in `menu` or its popups; 0 if none.
+UINT MenuCommand(HMENU menu, const std::string& text)
+{
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+        char label[128] = "";
+        ::GetMenuStringA(menu, static_cast<UINT>(i), label, sizeof label, MF_BYPOSITION);
+        if (HMENU popup = ::GetSubMenu(menu, i)) {
+            if (UINT command = MenuCommand(popup, text))
+                return command;
+        } else if (text == label) {
+            return ::GetMenuItemID(menu, i);
+        }
+    }
+    return 0;
+}
+
+// Fills the contact dialog when it is up (inside its modal loop) and
+// presses its OK button, as a person would. Should a box come up instead of
+// the dialog closing, it is noted and answered, and the dialog cancelled, so
+// the journey fails rather than waits.
+constexpr int kNameField = 1009;  // the name field of the contact dialog's template
+std::string g_typedName;
+bool g_typed = false;
+int g_unexpectedBoxes = 0;
+
+BOOL CALLBACK FindDialogWith(HWND window, LPARAM lp)
+{
+    auto& found = *reinterpret_cast<std::pair<int, HWND>*>(lp);
+    if (!::IsWindowVisible(window) || !::GetDlgItem(window, found.first))
+        return TRUE;
+    found.second = window;
+    return FALSE;
+}
+
+HWND ThreadDialogWith(int control)
+{
+    std::pair<int, HWND> found{control, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogWith, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
+void CALLBACK TypeIntoDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = ThreadDialogWith(kNameField);
+    if (!g_typed) {
+        if (!dialog)
+            return;  // not up yet
+        g_typed = true;
+        ::SetWindowTextA(::GetDlgItem(dialog, kNameField), g_typedName.c_str());
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    HWND box = ThreadDialogWith(IDOK);
+    if (box && box != dialog) {
+        ++g_unexpectedBoxes;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    } else if (dialog) {
+        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        ::KillTimer(nullptr, timer);
+    }
+}
+
 }  // namespace
 
 TEST_F(Journey, ADayOfTheClientFromLoadToUnload)
@@ -411,4 +474,62 @@ TEST_F(Journey, TheToolBarAndTheHistoryViewerAnswerTheHost)
     Pump(100);
     EXPECT_FALSE(::IsWindow(another));
     EXPECT_EQ(nullptr, ::GetWindow(m_host, GW_CHILD));
+}
+
+TEST_F(Journey, AContactEditedInTheManagerReachesTheCacheAndTheDisk)
+{
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+    // The contact dialog takes ten-digit numbers.
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("0571000002", nullptr));
+    ASSERT_NE(nullptr, EXPORT(pelmo, showFriendMain)(0));
+    Pump(100);
+    HWND pane = nullptr;
+    for (const Received& r : g_received)
+        if (r.message == kNoticeMessage && r.wp == PELMO_NOTICE_LIST_CREATED)
+            pane = reinterpret_cast<HWND>(r.lp);
+    ASSERT_TRUE(::IsWindow(pane)) << "notice 4 names the manager's list";
+    HWND frame = ::GetAncestor(pane, GA_ROOT);
+    HWND tree = FindChildOfClass(frame, WC_TREEVIEWA);
+    HWND list = FindChildOfClass(frame, WC_LISTVIEWA);
+    ASSERT_TRUE(tree && list);
+
+    // The new contact is in no group: the user opens that group and picks it.
+    char ungrouped[64] = "";
+    EXPORT(pelmo, getGlobalStr)(846, ungrouped, sizeof ungrouped);
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM group = FindItem(tree, root, ungrouped);
+    ASSERT_NE(nullptr, group);
+    RECT r{};
+    std::memcpy(&r, &group, sizeof group);
+    ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    Click(tree, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 1);
+    ASSERT_EQ(1, ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_TRUE(::SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&(r = RECT{LVIR_LABEL}))));
+    Click(list, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 1);
+
+    // Contact, Modify: the dialog comes up, the user types a name, OK.
+    const UINT modify = MenuCommand(::GetMenu(frame), "修改联系人(&M)...");
+    ASSERT_NE(0u, modify);
+    g_typedName = "王小明";
+    g_typed = false;
+    g_unexpectedBoxes = 0;
+    g_received.clear();
+    ::SetTimer(nullptr, 0, 100, TypeIntoDialog);
+    ::SendMessageA(frame, WM_COMMAND, modify, 0);
+    Pump(300);
+    EXPECT_TRUE(g_typed);
+    EXPECT_EQ(0, g_unexpectedBoxes);
+
+    EXPECT_EQ(1, CountOf(NoticeCodes(), PELMO_NOTICE_BOOK_CHANGED));
+    FriendCache* cache = CacheInRecord();
+    ASSERT_NE(nullptr, cache);
+    bool renamed = false;
+    for (intptr_t i = 0; i < cache->friends.count; ++i)
+        renamed |= std::strcmp(cache->friends.data[i].mirrun, "0571000002") == 0 &&
+                   std::strcmp(cache->friends.data[i].name, "王小明") == 0;
+    EXPECT_TRUE(renamed) << "the host reads the new name in place";
+    EXPECT_EQ("王小明", BookScalar("SELECT name FROM tab_list WHERE mirrun = '0571000002'"));
+    EXPORT(pelmo, releaseFriends)();
 }
