@@ -22,6 +22,31 @@ constexpr MenuEntry kAddContact{kCmdAddContact, IDS_CMD_ADD_CONTACT, true};
 
 }  // namespace
 
+const char kSubgroupsText[] = "此组下还有分组，请先删除子分组，再删除此组！";
+const char kPathTooLongText[] = "文件路径太长，无法发送！";
+
+bool IsPanelCommand(UINT id)
+{
+    switch (id) {
+    case kCmdCall:
+    case kCmdCallAlt:
+    case kCmdMessage:
+    case kCmdAddContact:
+    case kCmdAddGroup:
+    case kCmdModifyGroup:
+    case kCmdDeleteGroup:
+    case kCmdRenameContact:
+    case kCmdDeleteContact:
+    case kCmdImport:
+    case kCmdExport:
+    case kCmdContactInfo:
+    case kCmdViewHistory:
+        return true;
+    default:
+        return false;
+    }
+}
+
 ContextMenu ContextMenuFor(std::optional<ItemKind> hit)
 {
     ContextMenu menu;
@@ -157,6 +182,14 @@ std::optional<std::string> DropMessageText(ItemKind kind, const std::string& pic
         if (!path.empty())
             return pickValue + "|" + path;
     return std::nullopt;
+}
+
+bool DropPathTooLong(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        if (!path.empty())
+            return path.size() > kMaxDropPath;
+    return false;
 }
 
 GroupDeleteStep AfterGroupRowDeletion(int result)
