@@ -5,6 +5,8 @@
 #include "core/text.h"
 #include "string_ids.h"
 
+#include <cstring>
+
 namespace panel {
 namespace {
 
@@ -170,6 +172,10 @@ std::optional<FriendInfo> RenamedContact(const FriendInfo& contact, const char* 
     FriendInfo renamed = contact;
     CopyField(renamed.name, newText);
     CopyField(renamed.nickname, newText);
+    // Already stored (the tree may report one edit twice).
+    if (std::memcmp(renamed.name, contact.name, sizeof renamed.name) == 0 &&
+        std::memcmp(renamed.nickname, contact.nickname, sizeof renamed.nickname) == 0)
+        return std::nullopt;
     return renamed;
 }
 
