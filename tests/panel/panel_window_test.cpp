@@ -73,6 +73,7 @@ std::vector<char> NumberBlock(int count, int first)
 // Notices reach the notify window sent, not posted: record them there.
 std::vector<std::pair<WPARAM, LPARAM>> g_notices;
 std::vector<std::string> g_numbersToAdd;  // notice 2, which the host answers with addFriend
+bool g_hostAdds = true;                   // unless it declines
 WNDPROC g_notifyPrevious = nullptr;
 LRESULT CALLBACK NotifyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -80,7 +81,8 @@ LRESULT CALLBACK NotifyProc(HWND h, UINT msg, WPARAM wp, LPARAM lp)
         g_notices.emplace_back(wp, lp);
     if (msg == kTestNotifyMessage && wp == PELMO_NOTICE_ADD_NUMBER) {
         g_numbersToAdd.emplace_back(reinterpret_cast<const char*>(lp));
-        addFriend(reinterpret_cast<const char*>(lp), nullptr);
+        if (g_hostAdds)
+            addFriend(reinterpret_cast<const char*>(lp), nullptr);
     }
     return ::CallWindowProcA(g_notifyPrevious, h, msg, wp, lp);
 }
@@ -105,6 +107,7 @@ protected:
         g_posted.clear();
         g_notices.clear();
         g_numbersToAdd.clear();
+        g_hostAdds = true;
         g_requests.clear();
         g_notifyPrevious = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(m_notify, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NotifyProc)));
@@ -666,6 +669,11 @@ TEST_F(PanelCommandsTest, AddingFromAContactsMenuFilesTheNumberInThatContactsGro
     EXPECT_EQ("7", GroupOf("0571000009"));
     EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup) << "reset after its add";
     EXPECT_EQ("work", ParentText(panel, "0571000009"));
+    // A host that does not add at once: its later adds go to no group.
+    g_hostAdds = false;
+    RightClick(panel, "0571000001", {Choose(2), Fill(IDC_CONTACT_NUMBER, "0571000008")});
+    EXPECT_EQ(2u, g_numbersToAdd.size());
+    EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup);
     ::DestroyWindow(*panel);
 }
 
