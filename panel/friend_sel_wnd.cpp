@@ -805,7 +805,7 @@ LRESULT CFriendSelWnd::OnNotify(NMHDR& header)
             OnDoubleClick();
             return 0;
         case NM_RCLICK:
-            OnContextMenu();
+            OnContextMenu(true);
             return 0;
         case TVN_BEGINLABELEDITA:
         case TVN_BEGINLABELEDITW: {

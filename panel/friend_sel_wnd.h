@@ -113,7 +113,9 @@ private:
     void TakeTarget(HTREEITEM selected, HTREEITEM kept);
     // Whether the group items stand for the cache's groups as they are.
     bool GroupsCurrent(const FriendCache* cache) const;
-    void OnContextMenu();
+    // `fromLabel`: the tree's right press on a label, which it also took as
+    // a click that toggles expansion.
+    void OnContextMenu(bool fromLabel);
     void OnTreePress(WPARAM code, LPARAM point);
     void RunCommand(UINT id);
     void PostAction(LPARAM what);

@@ -119,7 +119,7 @@ void CFriendSelWnd::TakeTarget(HTREEITEM selected, HTREEITEM kept)
     m_menuGroup = panel::GroupForNewContact(GetFriendCache(), value, parentValue);
 }
 
-void CFriendSelWnd::OnContextMenu()
+void CFriendSelWnd::OnContextMenu(bool fromLabel)
 {
     if (!GroupsCurrent(GetFriendCache())) {
         Rebuild();  // the items no longer say which group they are
@@ -131,6 +131,12 @@ void CFriendSelWnd::OnContextMenu()
     UINT flags = 0;
     HTREEITEM hit = m_tree.HitTestEx(at, &flags);
     const bool onItem = hit && (flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON));
+    // The tree's plain click toggled the item open or shut; a right click
+    // asks for the menu and leaves the item as it was.
+    if (fromLabel && onItem && (flags & TVHT_ONITEMLABEL) && (m_tree.GetStyle() & kCherryClickExpands) &&
+        ::GetKeyState(VK_SHIFT) >= 0 && ::GetKeyState(VK_CONTROL) >= 0 && hit != m_tree.Next(nullptr, TVGN_ROOT) &&
+        m_tree.Next(hit, TVGN_CHILD))
+        m_tree.SendMessage(TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(hit));
     HTREEITEM selected = onItem ? m_tree.GetCaret() : nullptr;
     if (onItem && !selected)
         selected = hit;
@@ -162,7 +168,7 @@ void CFriendSelWnd::OnTreePress(WPARAM code, LPARAM point)
             m_tree.DeselectAllExcept(false, item);
             m_tree.SetItemStateEx(item, TVIS_SELECTED | kCherryCaret, TVIS_SELECTED | kCherryCaret);
         }
-        OnContextMenu();
+        OnContextMenu(false);
         return;
     }
     if (code != kCherryImagePress)

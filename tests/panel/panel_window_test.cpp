@@ -656,6 +656,9 @@ TEST_F(PanelCommandsTest, ContactMenuPicksFirstThenCallsWritesAndShowsHistory)
     EXPECT_EQ(panel::kWmViewHistory, g_posted[1].msg);
     EXPECT_EQ(std::string(kTestIdentity) + "/0571000001", g_posted[1].value);
     EXPECT_EQ(0u, BookChanges());
+    // A right click on an open group leaves it open.
+    RightClick(panel, "work", {{Script::kMenu, [](HWND popup) { Key(popup, VK_ESCAPE); }}});
+    EXPECT_TRUE(TreeView_GetItemState(panel->Tree(), Find(panel, "work"), TVIS_EXPANDED) & TVIS_EXPANDED);
     ::DestroyWindow(*panel);
 }
 
