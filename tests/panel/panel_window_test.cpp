@@ -672,10 +672,16 @@ TEST_F(PanelCommandsTest, AddingFromAContactsMenuFilesTheNumberInThatContactsGro
     EXPECT_EQ("7", GroupOf("0571000009"));
     EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup) << "reset after its add";
     EXPECT_EQ("work", ParentText(panel, "0571000009"));
+    // A press on the extra root's picture adds to no group.
+    {
+        Script script({Fill(IDC_CONTACT_NUMBER, "0571000007")});
+        ::SendMessageA(*panel, WM_LBUTTONDOWN, kCherryImagePress, 0);
+    }
+    EXPECT_EQ("-10", GroupOf("0571000007"));
     // A host that does not add at once: its later adds go to no group.
     g_hostAdds = false;
     RightClick(panel, "0571000001", {Choose(2), Fill(IDC_CONTACT_NUMBER, "0571000008")});
-    EXPECT_EQ(2u, g_numbersToAdd.size());
+    EXPECT_EQ(3u, g_numbersToAdd.size());
     EXPECT_EQ(session::kNoTargetGroup, session::Current().targetGroup);
     ::DestroyWindow(*panel);
 }
