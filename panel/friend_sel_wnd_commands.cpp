@@ -419,13 +419,14 @@ void CFriendSelWnd::DeleteContact()
 {
     if (!m_commandItem || m_commandItem->kind != panel::ItemKind::kContact)
         return;
-    if (ContactIndex(GetFriendCache(), *m_commandItem) < 0)
+    const ItemRef ref = *m_commandItem;  // a command the host sends meanwhile takes another
+    if (ContactIndex(GetFriendCache(), ref) < 0)
         return;
     void* self = this;
     if (!Ask(IDS_ASK_DELETE, m_hWnd) || !Live(self))
         return;
     FriendCache* cache = GetFriendCache();
-    const intptr_t index = ContactIndex(cache, *m_commandItem);
+    const intptr_t index = ContactIndex(cache, ref);
     if (index < 0) {
         Rebuild();
         return;
