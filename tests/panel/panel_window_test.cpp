@@ -744,6 +744,7 @@ TEST_F(PanelCommandsTest, DeletingAContactThenRenamingTheNextOneRenamesThatOne)
     ASSERT_NE(nullptr, panel);
     RightClick(panel, "0571000001", {Choose(5), Answer(IDOK)});
     EXPECT_EQ("0", Scalar("SELECT COUNT(*) FROM tab_list WHERE mirrun='0571000001'"));
+    EXPECT_EQ(nullptr, Find(panel, "0571000001"));
     EXPECT_EQ(1u, BookChanges());
     RightClick(panel, "0571000002", {Choose(4)});
     HWND edit = TreeView_GetEditControl(panel->Tree());
