@@ -96,11 +96,9 @@ FriendInfo* Find(FriendCache* cache, const char* number)
     return nullptr;
 }
 
-// Selects an item of the panel's tree by its text and clicks it as a person
-// would: the pointer goes there and the button goes down and up.
-bool ClickItem(HWND main, const char* text, bool twice)
+// The item of the panel's tree showing `text`, or null.
+HTREEITEM FindItem(HWND tree, const char* text)
 {
-    HWND tree = Tree(main);
     std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
     while (!pending.empty()) {
         HTREEITEM item = pending.back();
@@ -114,27 +112,149 @@ bool ClickItem(HWND main, const char* text, bool twice)
         info.pszText = buffer;
         info.cchTextMax = sizeof buffer;
         TreeView_GetItem(tree, &info);
-        if (std::strcmp(buffer, text) == 0) {
-            TreeView_EnsureVisible(tree, item);
-            RECT row{};
-            TreeView_GetItemRect(tree, item, &row, TRUE);
-            POINT at{row.left + 30, (row.top + row.bottom) / 2};
-            ::ClientToScreen(tree, &at);
-            ::SetCursorPos(at.x, at.y);
-            Pump(150);
-            INPUT input[4] = {};
-            for (INPUT& i : input)
-                i.type = INPUT_MOUSE;
-            input[0].mi.dwFlags = input[2].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-            input[1].mi.dwFlags = input[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            ::SendInput(twice ? 4 : 2, input, sizeof(INPUT));
-            Pump(250);
-            return true;
-        }
+        if (std::strcmp(buffer, text) == 0)
+            return item;
         pending.push_back(TreeView_GetNextSibling(tree, item));
         pending.push_back(TreeView_GetChild(tree, item));
     }
-    return false;
+    return nullptr;
+}
+
+// Where a person would point at the item's label, in screen coordinates.
+bool ItemPoint(HWND tree, HTREEITEM item, POINT* at)
+{
+    if (!item)
+        return false;
+    TreeView_EnsureVisible(tree, item);
+    ::UpdateWindow(tree);
+    RECT row{};
+    TreeView_GetItemRect(tree, item, &row, TRUE);
+    *at = POINT{row.left + 30, (row.top + row.bottom) / 2};
+    ::ClientToScreen(tree, at);
+    return true;
+}
+
+void Buttons(DWORD down, DWORD up, int times)
+{
+    INPUT input[4] = {};
+    for (INPUT& i : input)
+        i.type = INPUT_MOUSE;
+    input[0].mi.dwFlags = input[2].mi.dwFlags = down;
+    input[1].mi.dwFlags = input[3].mi.dwFlags = up;
+    ::SendInput(times * 2, input, sizeof(INPUT));
+}
+
+// Selects an item of the panel's tree by its text and clicks it as a person
+// would: the pointer goes there and the button goes down and up.
+bool ClickItem(HWND main, const char* text, bool twice)
+{
+    POINT at{};
+    if (!ItemPoint(Tree(main), FindItem(Tree(main), text), &at))
+        return false;
+    ::SetCursorPos(at.x, at.y);
+    Pump(150);
+    Buttons(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, twice ? 2 : 1);
+    Pump(250);
+    return true;
+}
+
+// The context menu photographed from inside its own loop: the first tick
+// selects an item with the keyboard, the next saves the screen and closes.
+struct MenuShot {
+    std::string path;
+    int downs = 0;
+    int ticks = 0;
+    bool saved = false;
+};
+MenuShot g_menuShot;
+
+void CALLBACK MenuShotTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (!popup || !::IsWindowVisible(popup)) {
+        if (++g_menuShot.ticks > 40)
+            ::KillTimer(nullptr, id);  // no menu came
+        return;
+    }
+    if (g_menuShot.downs >= 0) {
+        for (int i = 0; i < g_menuShot.downs; ++i) {
+            ::PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 1);
+            ::PostMessageA(popup, WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC0000001));
+        }
+        g_menuShot.downs = -1;
+        return;
+    }
+    ::KillTimer(nullptr, id);
+    g_menuShot.saved = SaveScreenshot(g_menuShot.path);
+    ::EndMenu();
+}
+
+// A right click on the item showing `text` (null: below the items), the
+// menu photographed while open.
+void ShootMenu(HWND main, const std::string& folder, const char* text, int downs, const char* name)
+{
+    HWND tree = Tree(main);
+    POINT at{};
+    if (text) {
+        if (!ItemPoint(tree, FindItem(tree, text), &at))
+            return;
+    } else {
+        RECT client{};
+        ::GetClientRect(tree, &client);
+        at = POINT{40, client.bottom - 40};
+        ::ClientToScreen(tree, &at);
+    }
+    g_menuShot = MenuShot{folder + "\\" + name + ".bmp", downs};
+    ::SetCursorPos(at.x, at.y);
+    Pump(150);
+    ::SetTimer(nullptr, 0, 300, MenuShotTick);
+    Buttons(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1);
+    Pump(400);  // the menu's loop runs in here
+    Log(std::string("右键菜单 ") + (text ? text : "空白处") + (g_menuShot.saved ? "：已截图" : "：未打开"));
+}
+
+// The drag, one step a tick from inside the tree's own press and drag
+// loops: moves toward the target, then the release over it.
+constexpr int kDragMoves = 8;
+struct DragPlay {
+    POINT from{}, to{};
+    int step = 0;
+    bool done = false;
+};
+DragPlay g_drag;
+
+void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    DragPlay& d = g_drag;
+    ++d.step;
+    if (d.step <= kDragMoves) {
+        ::SetCursorPos(d.from.x + (d.to.x - d.from.x) * d.step / kDragMoves,
+                       d.from.y + (d.to.y - d.from.y) * d.step / kDragMoves);
+        return;
+    }
+    if (d.step < kDragMoves + 3)
+        return;  // let the target light up
+    ::KillTimer(nullptr, id);
+    Buttons(MOUSEEVENTF_LEFTUP, 0, 1);
+    d.done = true;
+}
+
+// Drags the item showing `text` onto the one showing `onto` with the left
+// button, in small steps as a hand would.
+bool DragItem(HWND main, const char* text, const char* onto)
+{
+    HWND tree = Tree(main);
+    g_drag = DragPlay{};
+    if (!ItemPoint(tree, FindItem(tree, text), &g_drag.from) || !ItemPoint(tree, FindItem(tree, onto), &g_drag.to))
+        return false;
+    ::SetCursorPos(g_drag.from.x, g_drag.from.y);
+    Pump(150);
+    ::SetTimer(nullptr, 0, 60, DragTick);
+    Buttons(MOUSEEVENTF_LEFTDOWN, 0, 1);
+    for (int i = 0; i < 30 && !g_drag.done; ++i)
+        Pump(50);
+    Pump(300);
+    return g_drag.done;
 }
 
 void ExpandAll(HWND main)
@@ -328,6 +448,28 @@ void Shoot(HWND main, const std::string& folder, LogSink sink)
     ExpandAll(main);
     ClickItem(main, "妈妈", true);
     Shot(folder, "panel_plain");
+    ShootCommands(main, folder);
+}
+
+void ShootCommands(HWND main, const std::string& folder)
+{
+    ExpandAll(main);
+    Pump(300);
+    ShootMenu(main, folder, "小梅", 1, "panel_menu_contact");
+    ShootMenu(main, folder, "家人", 2, "panel_menu_group");
+    ShootMenu(main, folder, "我的好友", 1, "panel_menu_extra_root");
+    ShootMenu(main, folder, nullptr, 1, "panel_menu_empty");
+    // A contact without a group dragged onto the colleagues.
+    Pump(600);  // longer than a double click after the last press
+    DragItem(main, "郑凯", "同事");
+    FriendCache* cache = GetFriendCache();
+    int group = 0;
+    for (intptr_t i = 0; cache && i < cache->friends.count; ++i)
+        if (std::strcmp(cache->friends.data[i].mirrun, "15700004567") == 0)
+            group = cache->friends.data[i].groupID;
+    Log(group == 1 ? "拖放：郑凯 → 同事" : "拖放：郑凯未移动");
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    Shot(folder, "panel_after_move");
 }
 
 }  // namespace panel_demo

@@ -28,5 +28,9 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp);
 RECT FreeArea(HWND main);
 // Plays picks, calls, deliveries and presence changes and saves screenshots.
 void Shoot(HWND main, const std::string& folder, LogSink sink);
+// The docked panel's context menus on a contact, a group, the extra root
+// and empty space, each photographed while open, and the panel after a
+// contact was dragged onto a group.
+void ShootCommands(HWND main, const std::string& folder);
 
 }  // namespace panel_demo

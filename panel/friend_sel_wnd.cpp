@@ -155,6 +155,21 @@ LRESULT CFriendSelWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     case WM_TIMER:
         OnTimer(wp);
         return 0;
+    case WM_CHERRYTREE_DROP:
+        OnCherryDrop(reinterpret_cast<HTREEITEM>(wp), reinterpret_cast<HTREEITEM>(lp));
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_LBUTTONDOWN:
+        // The tree reports presses on item pictures this way, the right
+        // button's too (the panel's own presses carry MK_LBUTTON).
+        if (wp == kCherryImagePress || wp == 0)
+            OnTreePress(wp, lp);
+        break;
+    case kWmRebuildLater:
+        Rebuild();
+        return 0;
     }
     return CWnd::WindowProc(msg, wp, lp);
 }
@@ -701,6 +716,15 @@ bool CFriendSelWnd::OnCommand(UINT id, UINT code, HWND control)
             StartRequest();
         return true;
     }
+    if (panel::IsPanelCommand(id)) {
+        if (!m_fromMenu) {
+            // Sent by the host: the command acts on the selected item.
+            HTREEITEM caret = m_tree.GetCaret();
+            TakeTarget(caret, caret);
+        }
+        RunCommand(id);
+        return true;
+    }
     return CWnd::OnCommand(id, code, control);
 }
 
@@ -738,14 +762,14 @@ bool CFriendSelWnd::SelectedValue(std::string* value, bool* fromList, bool* onli
     }
 }
 
-void CFriendSelWnd::Post(UINT msg, const std::string& value)
+void CFriendSelWnd::Post(UINT msg, const std::string& value, LPARAM lp)
 {
     char* slot = m_picked[m_nextPicked];
     m_nextPicked = (m_nextPicked + 1) % kPickedSlots;
     CopyField(slot, kPickedChars, value);
     m_pickedText = slot;
     if (HWND parent = ::GetParent(m_hWnd))
-        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(slot), 0);
+        ::PostMessageA(parent, msg, reinterpret_cast<WPARAM>(slot), lp);
 }
 
 void CFriendSelWnd::OnPick()
@@ -780,6 +804,31 @@ LRESULT CFriendSelWnd::OnNotify(NMHDR& header)
         case NM_DBLCLK:
             OnDoubleClick();
             return 0;
+        case NM_RCLICK:
+            OnContextMenu(true);
+            return 0;
+        case TVN_BEGINLABELEDITA:
+        case TVN_BEGINLABELEDITW: {
+            // Only a contact's name is edited here.
+            const auto& info = reinterpret_cast<const NMTVDISPINFOA&>(header);
+            return panel::KindOf(static_cast<int>(m_tree.GetItemData(info.item.hItem))) != panel::ItemKind::kContact;
+        }
+        case TVN_ENDLABELEDITA:
+            return OnEndLabelEdit(reinterpret_cast<const NMTVDISPINFOA&>(header)) ? TRUE : FALSE;
+        case TVN_ENDLABELEDITW: {
+            const auto& wide = reinterpret_cast<const NMTVDISPINFOW&>(header);
+            NMTVDISPINFOA narrow{};
+            narrow.hdr = wide.hdr;
+            narrow.item.hItem = wide.item.hItem;
+            std::string text;
+            if (wide.item.pszText) {
+                const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.item.pszText, -1, nullptr, 0, nullptr, nullptr);
+                text.assign(static_cast<size_t>(std::max(n, 1)), '\0');
+                ::WideCharToMultiByte(CP_ACP, 0, wide.item.pszText, -1, &text[0], n, nullptr, nullptr);
+                narrow.item.pszText = &text[0];
+            }
+            return OnEndLabelEdit(narrow) ? TRUE : FALSE;
+        }
         }
     }
     return CWnd::OnNotify(header);

@@ -9,8 +9,12 @@
 #include "controls/link_label.h"
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
+#include "panel/panel_commands.h"
 #include "panel/panel_rules.h"
 
+#include <shellapi.h>
+
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -29,6 +33,8 @@ constexpr UINT kRequestWaitMs = 30000;
 constexpr UINT kCmdOpenManager = 1041;
 constexpr UINT kCmdRequestList = 60000;
 constexpr UINT kCmdToggleList = 60003;
+// The panel's own: a rebuild after the tree has finished what it is doing.
+constexpr UINT kWmRebuildLater = WM_APP + 0x3D1;
 
 class CFriendSelWnd : public CWnd {
 public:
@@ -45,6 +51,7 @@ public:
 
     CCherryTree& Tree() { return m_tree; }
     const std::string& PickedValue() const { return m_pickedText; }
+    size_t RebuildCount() const { return m_rebuildCount; }
 
     bool OnCommand(UINT id, UINT code, HWND control) override;
 
@@ -85,7 +92,44 @@ private:
     // when the item picks nothing. A contact item whose record moved
     // away makes the panel rebuild instead.
     bool SelectedValue(std::string* value, bool* fromList, bool* online);
-    void Post(UINT msg, const std::string& value);
+    void Post(UINT msg, const std::string& value, LPARAM lp = 0);
+
+    // What a command acts on, kept by what the item stands for (a contact's
+    // number, a group's ID), never by handle: a modal menu, box or dialog
+    // runs the refresh timer, and a rebuild deletes every item.
+    struct ItemRef {
+        panel::ItemKind kind;
+        int value;
+        std::string number;  // a contact's
+        int groupId = 0;     // a group's
+    };
+    std::optional<ItemRef> RefOf(HTREEITEM item);
+    // The cache index of a contact ref now, -1 when it is gone.
+    intptr_t ContactIndex(const FriendCache* cache, const ItemRef& ref) const;
+    HTREEITEM ContactItem(const ItemRef& ref);
+
+    // Keeps what a command acts on: `selected` for all but adding a
+    // contact, which files it by `kept`.
+    void TakeTarget(HTREEITEM selected, HTREEITEM kept);
+    // Whether the group items stand for the cache's groups as they are.
+    bool GroupsCurrent(const FriendCache* cache) const;
+    // `fromLabel`: the tree's right press on a label, which it also took as
+    // a click that toggles expansion.
+    void OnContextMenu(bool fromLabel);
+    void OnTreePress(WPARAM code, LPARAM point);
+    void RunCommand(UINT id);
+    void PostAction(LPARAM what);
+    void AddContact(int groupId);
+    void AddGroup();
+    void ModifyGroup();
+    void DeleteGroup();
+    void StartRename();
+    bool OnEndLabelEdit(const NMTVDISPINFOA& info);
+    void DeleteContact();
+    void ViewHistory();
+    void OnCherryDrop(HTREEITEM dragged, HTREEITEM target);
+    void OnDropFiles(HDROP drop);
+    void BookChanged();
 
     static int CALLBACK CompareByRank(LPARAM a, LPARAM b, LPARAM tree);
 
@@ -126,6 +170,14 @@ private:
     char m_picked[kPickedSlots][kPickedChars] = {};
     size_t m_nextPicked = 0;
     std::string m_pickedText;
+
+    POINT m_cursorPos{};
+    // The selected item a command acts on: the one the menu was opened on,
+    // else the caret when the host sends the command.
+    std::optional<ItemRef> m_commandItem;
+    bool m_fromMenu = false;
+    int m_menuGroup = PELMO_GROUP_NONE;  // where the menu's add-contact files the contact
+    char m_newNumber[16] = {};
 
     bool m_serviceExpanded = true;
     bool m_extraExpanded = false;

@@ -5,6 +5,8 @@
 #include "core/text.h"
 #include "string_ids.h"
 
+#include <cstring>
+
 namespace panel {
 namespace {
 
@@ -21,6 +23,31 @@ constexpr MenuEntry kAddGroup{kCmdAddGroup, IDS_CMD_ADD_GROUP, true};
 constexpr MenuEntry kAddContact{kCmdAddContact, IDS_CMD_ADD_CONTACT, true};
 
 }  // namespace
+
+const char kSubgroupsText[] = "此组下还有分组，请先删除子分组，再删除此组！";
+const char kPathTooLongText[] = "文件路径太长，无法发送！";
+
+bool IsPanelCommand(UINT id)
+{
+    switch (id) {
+    case kCmdCall:
+    case kCmdCallAlt:
+    case kCmdMessage:
+    case kCmdAddContact:
+    case kCmdAddGroup:
+    case kCmdModifyGroup:
+    case kCmdDeleteGroup:
+    case kCmdRenameContact:
+    case kCmdDeleteContact:
+    case kCmdImport:
+    case kCmdExport:
+    case kCmdContactInfo:
+    case kCmdViewHistory:
+        return true;
+    default:
+        return false;
+    }
+}
 
 ContextMenu ContextMenuFor(std::optional<ItemKind> hit)
 {
@@ -145,6 +172,10 @@ std::optional<FriendInfo> RenamedContact(const FriendInfo& contact, const char* 
     FriendInfo renamed = contact;
     CopyField(renamed.name, newText);
     CopyField(renamed.nickname, newText);
+    // Already stored (the tree may report one edit twice).
+    if (std::memcmp(renamed.name, contact.name, sizeof renamed.name) == 0 &&
+        std::memcmp(renamed.nickname, contact.nickname, sizeof renamed.nickname) == 0)
+        return std::nullopt;
     return renamed;
 }
 
@@ -157,6 +188,14 @@ std::optional<std::string> DropMessageText(ItemKind kind, const std::string& pic
         if (!path.empty())
             return pickValue + "|" + path;
     return std::nullopt;
+}
+
+bool DropPathTooLong(const std::vector<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        if (!path.empty())
+            return path.size() > kMaxDropPath;
+    return false;
 }
 
 GroupDeleteStep AfterGroupRowDeletion(int result)

@@ -37,6 +37,24 @@ constexpr UINT kCmdViewHistory = 50016;
 
 constexpr char kMenuTitle[] = "QUARNE";
 
+// What the 0x455 action message asks the host for (lParam); 0 is a double
+// click (panel_rules.h).
+constexpr LPARAM kActionCall = 1;
+constexpr LPARAM kActionCallAlt = 2;
+constexpr LPARAM kActionMessage = 3;  // also files dropped on a contact
+// Sent to the application's main window: the user's identity and a
+// contact's number, to show that contact's history.
+constexpr UINT kWmViewHistory = WM_USER + 0x5A;
+// The longest dropped path the host's buffer takes.
+constexpr size_t kMaxDropPath = 260;
+
+// Fixed texts of the panel's own boxes.
+extern const char kSubgroupsText[];
+extern const char kPathTooLongText[];
+
+// Whether `id` is one of the panel's commands.
+bool IsPanelCommand(UINT id);
+
 // One line of the context menu; command 0 is a separator.
 struct MenuEntry {
     UINT command;
@@ -84,6 +102,11 @@ std::optional<FriendInfo> RenamedContact(const FriendInfo& contact, const char* 
 // placeholders, or without a non-empty path.
 std::optional<std::string> DropMessageText(ItemKind kind, const std::string& pickValue,
                                            const std::vector<std::string>& paths);
+
+// Whether the path a drop would send (the first non-empty one) is longer
+// than the host takes: such a drop is refused with a word to the user
+// instead of sending a cut path.
+bool DropPathTooLong(const std::vector<std::string>& paths);
 
 // A group deletion, step by step.
 enum class GroupDeleteStep {

@@ -126,6 +126,7 @@ TEST(PanelCommands, RenameStoresWholeCharactersFromTheFullName)
     EXPECT_EQ(full, renamed->nickname);
     EXPECT_EQ(7, renamed->ID);
     EXPECT_STREQ("13900000001", renamed->mirrun);
+    EXPECT_FALSE(RenamedContact(*renamed, full.c_str(), "old")) << "already stored";
 }
 
 TEST(PanelCommands, DraggedContactMovesOnlyToGroupsAndRoots)
@@ -146,6 +147,9 @@ TEST(PanelCommands, DroppedFilesReachTheHostOnlyFromAContact)
     EXPECT_EQ("13900000001|C:\\a b\\first.txt", DropMessageText(ItemKind::kContact, "13900000001", paths));
     EXPECT_EQ("777|C:\\a b\\first.txt", DropMessageText(ItemKind::kListEntry, "777", paths));
     EXPECT_FALSE(DropMessageText(ItemKind::kGroup, "x", paths));
+    const std::string limit(kMaxDropPath, 'x');
+    EXPECT_FALSE(DropPathTooLong({"", limit, limit + "y"}));
+    EXPECT_TRUE(DropPathTooLong({"", limit + "y", "C:\\a.txt"})) << "the path that would be sent decides";
     EXPECT_FALSE(DropMessageText(ItemKind::kExtraRoot, "x", paths));
     EXPECT_FALSE(DropMessageText(ItemKind::kPlaceholder, "x", paths));
     EXPECT_FALSE(DropMessageText(ItemKind::kContact, "x", {"", ""}));
