@@ -53,13 +53,19 @@ bool ChooseImportFile(bool save, std::string* path)
     return true;
 }
 
-// The import asks first; the user says yes.
+// The import asks first; the user says yes. A failure's box is closed too:
+// the import's result says it failed.
 void CALLBACK AnswerYes(HWND, UINT, UINT_PTR, DWORD)
 {
+    static HWND answered = nullptr;
     HWND box = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr);
-    for (; box; box = ::FindWindowExA(nullptr, box, "#32770", nullptr))
-        if (::GetWindowThreadProcessId(box, nullptr) == ::GetCurrentThreadId() && ::IsWindowVisible(box))
+    for (; box; box = ::FindWindowExA(nullptr, box, "#32770", nullptr)) {
+        if (box != answered && ::GetWindowThreadProcessId(box, nullptr) == ::GetCurrentThreadId() &&
+            ::IsWindowVisible(box)) {
+            answered = box;
             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
 }
 
 // A contact-list file with one top group and `count` new contacts; returns
