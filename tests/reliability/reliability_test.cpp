@@ -205,7 +205,9 @@ std::pair<DWORD, std::string> RunSelf(const std::string& exe, const std::string&
     si.hStdError = out;
     PROCESS_INFORMATION pi{};
     std::string line = "\"" + exe + "\" " + args;
-    if (!::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    // In its own folder: the current one is on the search path for DLLs.
+    const std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    if (!::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi)) {
         ::CloseHandle(out);
         return {~0u, "not started"};
     }
@@ -797,6 +799,55 @@ TEST_F(Host, WindowsOutliveTheirBookBeingReleasedOrReplaced)
     EXPECT_EQ(0, EXPORT(S_GetOnLineFriends)(nullptr)) << "nobody online in the new book";
     EXPECT_TRUE(::IsWindow(window));
     EXPECT_EQ(0, EXPORT(hideFriendList)(&panel));
+}
+
+TEST_F(MissingFile, WithoutTheResourceLibraryTheBookWorksAndWindowsNeedingTemplatesFail)
+{
+    const auto [code, output] = HostWithout("grell.dll");
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(Says(output, "iniFriends=1"));
+    EXPECT_TRUE(Says(output, "addFriend=1"));
+    EXPECT_TRUE(Says(output, "getGlobalStr=0"));
+    EXPECT_TRUE(Says(output, "MessageBoxSkin=-1")) << "no dialog template";
+    EXPECT_TRUE(Says(output, "viewHistList=null"));
+    EXPECT_TRUE(Says(output, "showFriendList=window"));
+    EXPECT_TRUE(Says(output, "done"));
+}
+
+TEST_F(MissingFile, WithoutTheTemplateEveryBookCallSaysSoAndTheWindowsStillOpen)
+{
+    const auto [code, output] = HostWithout("friend.mdb");
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(Says(output, "iniFriends=0"));
+    EXPECT_TRUE(Says(output, "addFriend=0"));
+    EXPECT_TRUE(Says(output, "pelmo_getFriends=0"));
+    // "程序主目录下未发现好友数据库模板!" in GBK
+    EXPECT_TRUE(Says(output,
+                     "box: \xb3\xcc\xd0\xf2\xd6\xf7\xc4\xbf\xc2\xbc\xcf\xc2\xce\xb4\xb7\xa2\xcf\xd6\xba\xc3\xd3"
+                     "\xd1\xca\xfd\xbe\xdd\xbf\xe2\xc4\xa3\xb0\xe5! "));
+    EXPECT_TRUE(Says(output, "showFriendMain=window"));
+    EXPECT_TRUE(Says(output, "done"));
+}
+
+TEST_F(MissingFile, WithoutTheHistoryLibraryTheRecordIsMissingAndSaidToBe)
+{
+    const auto [code, output] = HostWithout("tembra.dll");
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(Says(output, "iniFriends=0"));
+    EXPECT_TRUE(Says(output, "addFriend=0"));
+    EXPECT_TRUE(Says(output, "releaseFriends=0")) << "the record cannot be read";
+    // "主程序未初始化！" in GBK
+    EXPECT_TRUE(Says(output, "box: \xd6\xf7\xb3\xcc\xd0\xf2\xce\xb4\xb3\xf5\xca\xbc\xbb\xaf\xa3\xa1 "));
+    EXPECT_TRUE(Says(output, "done"));
+}
+
+TEST_F(MissingFile, WithoutTheSkinLibraryTheLibraryDoesNotLoad)
+{
+    // pelmo.dll imports the skin library's dialog class: the system refuses
+    // the load with "module not found", which the host can report.
+    const auto [code, output] = HostWithout("VombelGUI.dll");
+    EXPECT_EQ(11u, code);
+    EXPECT_TRUE(Says(output, "pelmo.dll not loaded: error 126"));
 }
 
 }  // namespace
