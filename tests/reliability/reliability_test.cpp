@@ -672,6 +672,35 @@ TEST_F(Host, OverlongTextsAreCutToTheirFieldsAndNothingPastThemIsRead)
     EXPECT_EQ(2, added.gender);
 }
 
+TEST_F(Host, AListWhoseBlockIsNotFromTheProcessHeapIsRefusedUntouched)
+{
+    LogIn(Scratch("foreign"));
+    ASSERT_EQ(1, EXPORT(iniFriends)());
+    for (const char* number : {"13000000001", "13000000002", "13000000003"}) {
+        ASSERT_EQ(1, EXPORT(addFriend)(number, nullptr));
+        ASSERT_EQ(1, EXPORT(setFriendState)(number, 1));
+    }
+    // The host's own array, too small for three: growing it would hand the
+    // heap a block it never gave out.
+    static FriendInfo own[2];
+    std::memset(own, 'o', sizeof own);
+    FriendCache list{};
+    list.friends.data = own;
+    list.friends.count = 1;
+    list.friends.capacity = 2;
+    EXPECT_EQ(0, EXPORT(GetNeedFriendsInfo)(&list, 0, 0));
+    EXPECT_EQ(own, list.friends.data);
+    EXPECT_EQ(1, list.friends.count) << "the host's array as it was";
+    EXPECT_EQ('o', own[0].mirrun[0]);
+
+    // The same from the process heap is grown and filled.
+    list.friends.data = static_cast<FriendInfo*>(::HeapAlloc(::GetProcessHeap(), 0, 2 * sizeof(FriendInfo)));
+    EXPECT_EQ(3, EXPORT(GetNeedFriendsInfo)(&list, 0, 0));
+    EXPECT_EQ(3, list.friends.count);
+    EXPECT_STREQ("13000000003", list.friends.data[2].mirrun);
+    ::HeapFree(::GetProcessHeap(), 0, list.friends.data);
+}
+
 TEST_F(Host, MalformedOnlineListsAreReadWithinTheirLengthOrNotAtAll)
 {
     const std::string dir = Scratch("blocks");
