@@ -619,6 +619,33 @@ TEST_F(Host, ExportsGivenNullsAnswerWithTheirDocumentedFailures)
     EXPECT_EQ(2u, TakeBoxes().size());
 }
 
+TEST_F(Host, ResourceCallsWithUnknownIdsOrTypesComeBackEmpty)
+{
+    EXPECT_EQ(nullptr, EXPORT(getGlobalIcon)(0xFFFF));
+    EXPECT_EQ(nullptr, EXPORT(getGlobalBitmap)(0));
+    EXPECT_EQ(nullptr, EXPORT(getGlobalMenu)(0xFFFF));
+    for (int type : {0, -1, 6, 5, 0x7FFF})
+        EXPECT_EQ(nullptr, EXPORT(getGlobalRes)(0xFFFFu, type)) << type;
+    EXPECT_EQ(nullptr, EXPORT(getGlobalRes)(~0u, PELMO_RES_DIALOG)) << "not an id at all";
+    EXPORT(releaseGlobalRes)();
+    EXPORT(releaseGlobalRes)();
+    char text[8] = "";
+    EXPECT_EQ(0, EXPORT(getGlobalStr)(0xFFFF, text, sizeof text));
+    EXPECT_EQ(0, EXPORT(initModelessDialog)(nullptr, 1, nullptr));
+    // Unknown text ids still give a box the user can close.
+    EXPECT_EQ(1, EXPORT(outPutInfo)(0xFFFF, 0xFFFF, nullptr));
+    EXPECT_EQ(1, EXPORT(outPutInfoErr)(0xFFFF, -1, 0xFFFF, nullptr));
+    EXPECT_EQ(2u, TakeBoxes().size());
+    // The region table ends, and a name not in it finds nothing.
+    const RegionEntry* regions = EXPORT(getRegionNum)();
+    ASSERT_NE(nullptr, regions);
+    int n = 0;
+    while (regions[n].nameId != 0 && n < 1000)
+        ++n;
+    EXPECT_LT(n, 1000);
+    EXPECT_EQ(nullptr, EXPORT(getNumFromRegion)(""));
+}
+
 TEST_F(Host, WindowHandlesThatAreNoWindowsMakeNothing)
 {
     LogIn(Scratch("handles"));
