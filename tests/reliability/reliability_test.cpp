@@ -122,8 +122,13 @@ private:
 };
 #define EXPORT(name) (m_lib.Get<decltype(&name)>(#name))
 
+// The windows that announced themselves with notice 4.
+std::vector<HWND> g_announced;
+
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == kNoticeMessage && wp == PELMO_NOTICE_LIST_CREATED)
+        g_announced.push_back(reinterpret_cast<HWND>(lp));
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
@@ -836,8 +841,11 @@ TEST_F(Host, WindowsOutliveTheirBookBeingReleasedOrReplaced)
     void* panel = EXPORT(showFriendList)(m_host, WM_APP + 2, "", 1);
     ASSERT_NE(nullptr, panel);
     HWND window = ::FindWindowExA(m_host, nullptr, nullptr, nullptr);
+    g_announced.clear();
     ASSERT_NE(nullptr, EXPORT(showFriendMain)(0));
     Pump(100);
+    ASSERT_FALSE(g_announced.empty()) << "the manager's list announces itself";
+    HWND list = g_announced.back();
 
     // The items now name positions in a cache that is gone, then in
     // another user's smaller book: presence and rebuilds find nothing stale.
@@ -850,11 +858,23 @@ TEST_F(Host, WindowsOutliveTheirBookBeingReleasedOrReplaced)
     ASSERT_EQ(1, EXPORT(iniFriends)());
     ::SendMessageA(window, PELMO_WM_PRESENCE, PELMO_PRESENCE_OFFLINE, reinterpret_cast<LPARAM>("13100000003"));
     ::SendMessageA(window, 0x4D3, 12345, 67890);
+    for (HWND target : {window, list}) {
+        ::SendMessageA(target, PELMO_WM_PRESENCE, PELMO_PRESENCE_ONLINE, 0);
+        ::SendMessageA(target, PELMO_WM_PRESENCE, 12345, reinterpret_cast<LPARAM>("13100000003"));
+        ::SendMessageA(target, PELMO_WM_PRESENCE, PELMO_PRESENCE_REBUILD, 0);
+    }
+    // The manager's refresh with a group no book has, and a step it does not know.
+    HWND manager = ::GetAncestor(list, GA_ROOT);
+    ::SendMessageA(manager, PELMO_WM_MANAGER_REFRESH, PELMO_MANAGER_REBUILD, -999);
+    ::SendMessageA(manager, PELMO_WM_MANAGER_REFRESH, 99, 12345);
+    ::SendMessageA(manager, PELMO_WM_MANAGER_REFRESH, PELMO_MANAGER_ADD_GROUP, 0x7FFFFFFF);
     ::RedrawWindow(m_host, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(200);
     EXPECT_EQ(0, EXPORT(S_GetOnLineFriends)(nullptr)) << "nobody online in the new book";
     EXPECT_TRUE(::IsWindow(window));
+    EXPECT_TRUE(::IsWindow(list));
     EXPECT_EQ(0, EXPORT(hideFriendList)(&panel));
+    TakeBoxes();
 }
 
 TEST_F(MissingFile, WithoutTheResourceLibraryTheBookWorksAndWindowsNeedingTemplatesFail)
