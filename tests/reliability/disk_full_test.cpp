@@ -165,6 +165,14 @@ protected:
         db.SetConnectInfo(PrepareFriendDB(), kFriendUser, kFriendPassword);
         ASSERT_EQ(1, db.AddGroup(kTestIdentity, &empty, 1));
         m_group = empty;
+        FriendGroup full{};
+        CopyField(full.name, "Full");
+        full.fatherID = -1;
+        ASSERT_EQ(1, db.AddGroup(kTestIdentity, &full, 1));
+        m_full = full;
+        FriendInfo member = *Cached("5550001");
+        member.groupID = full.ID;
+        ASSERT_EQ(1, db.ModifyFriend(kTestIdentity, &member));
         releaseFriends();
         m_pristine = ReadFileBytes(DatabasePath());
     }
@@ -211,6 +219,7 @@ protected:
 
     std::string m_pristine;
     FriendGroup m_group{};  // an empty group of the pristine book
+    FriendGroup m_full{};   // a group holding 5550001
 };
 
 TEST_F(DiskFullTest, AnAddFailsWholeAtEveryWriteItMakes)
@@ -262,6 +271,45 @@ TEST_F(DiskFullTest, GroupDeletionsFailWholeAtEveryWriteTheyMake)
             return db.RemoveGroup(&m_group) == 1;
         },
         gone);
+}
+
+TEST_F(DiskFullTest, GroupsAddedRenamedAndDissolvedFailWholeAtEveryWrite)
+{
+    const auto named = [this](const char* name) {
+        const FriendCache* cache = GetFriendCache();
+        for (intptr_t i = 0; i < cache->groups.count; ++i)
+            if (FieldText(cache->groups.data[i].name) == name)
+                return true;
+        return false;
+    };
+    const auto change = [](const std::function<bool(CFriendDB&)>& step) {
+        return [step] {
+            CFriendDB db;
+            db.SetConnectInfo(PrepareFriendDB(), kFriendUser, kFriendPassword);
+            return step(db);
+        };
+    };
+    FillAtEveryWrite(change([](CFriendDB& db) {
+                         FriendGroup added{};
+                         CopyField(added.name, "Added");
+                         added.fatherID = -1;
+                         return db.AddGroup(kTestIdentity, &added, 1) == 1;
+                     }),
+                     [&] { return named("Added"); });
+    FillAtEveryWrite(change([this](CFriendDB& db) {
+                         FriendGroup renamed = m_group;
+                         CopyField(renamed.name, "Renamed");
+                         return db.ModifyGroup(kTestIdentity, &renamed) == 1;
+                     }),
+                     [&] { return named("Renamed") && !named("Empty"); });
+    FillAtEveryWrite(change([this](CFriendDB& db) {
+                         return db.DissolveGroupTree(kTestIdentity, &m_full, PELMO_GROUP_NONE) == kGroupDeleted;
+                     }),
+                     [&] {
+                         const bool moved = Cached("5550001")->groupID == PELMO_GROUP_NONE;
+                         EXPECT_EQ(moved, !named("Full")) << "the group goes with its contacts moved, or neither";
+                         return moved;
+                     });
 }
 
 TEST_F(DiskFullTest, AnImportFailsWholeAtEveryWriteItMakes)
