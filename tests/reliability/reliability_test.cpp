@@ -357,25 +357,53 @@ UserProfile FullProfile()
     return p;
 }
 
-TEST_F(Host, AFullDiskFailsTheAddThatDoesNotFitAndKeepsEveryOneBefore)
+// A file that fills the folder's disk until `room` bytes are left.
+void FillDisk(const std::string& dir, ULONGLONG room)
+{
+    ULARGE_INTEGER freeBytes{};
+    ASSERT_TRUE(::GetDiskFreeSpaceExA(dir.c_str(), &freeBytes, nullptr, nullptr));
+    ASSERT_GT(freeBytes.QuadPart, room);
+    std::vector<char> block(static_cast<size_t>(freeBytes.QuadPart - room), 'f');
+    FILE* f = std::fopen((dir + "\\filler").c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    std::fwrite(block.data(), 1, block.size(), f);
+    std::fclose(f);
+}
+
+TEST_F(Host, AFullDiskMakesNoBookAndLeavesNoPartOfOne)
 {
     const char* full = Env("PELMO_RELY_FULL");
     if (!full)
         GTEST_SKIP() << "no small file system (fault_dirs.sh mounts one where mounting is allowed)";
+    const std::string dir = std::string(full) + "\\new";
+    ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+    m_scratch.push_back(dir);
+    FillDisk(dir, 8 * 1024);  // less than the template
+    LogIn(dir);
+    EXPECT_EQ(0, EXPORT(iniFriends)());
+    const auto boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].find(dir)) << boxes[0];
+    for (const char* name : {"friend.mdb", "friend.new"})
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((dir + "\\" + name).c_str())) << name;
+
+    ::DeleteFileA((dir + "\\filler").c_str());
+    EXPECT_EQ(1, EXPORT(iniFriends)()) << "with room the book is made";
+}
+
+TEST_F(Host, AFullDiskFailsTheAddThatDoesNotFitAndKeepsEveryOneBefore)
+{
+    const char* fullDisk = Env("PELMO_RELY_FULL");
+    if (!fullDisk)
+        GTEST_SKIP() << "no small file system (fault_dirs.sh mounts one where mounting is allowed)";
+    const std::string full = std::string(fullDisk) + "\\adds";
+    ASSERT_TRUE(::CreateDirectoryA(full.c_str(), nullptr));
+    m_scratch.push_back(full);
     LogIn(full);
     ASSERT_EQ(1, EXPORT(iniFriends)());
     // Most of the room goes to a filler, the rest to contacts until one fails.
-    ULARGE_INTEGER freeBytes{};
-    ASSERT_TRUE(::GetDiskFreeSpaceExA(full, &freeBytes, nullptr, nullptr));
-    ASSERT_GT(freeBytes.QuadPart, 96u * 1024);
-    const std::string filler = std::string(full) + "\\filler";
-    {
-        std::vector<char> block(static_cast<size_t>(freeBytes.QuadPart) - 96 * 1024, 'f');
-        FILE* f = std::fopen(filler.c_str(), "wb");
-        ASSERT_NE(nullptr, f);
-        std::fwrite(block.data(), 1, block.size(), f);
-        std::fclose(f);
-    }
+    FillDisk(full, 96 * 1024);
+    const std::string filler = full + "\\filler";
     std::vector<std::string> confirmed;
     int result = 1;
     for (int i = 0; i < 2000 && result == 1; ++i) {
@@ -390,7 +418,7 @@ TEST_F(Host, AFullDiskFailsTheAddThatDoesNotFitAndKeepsEveryOneBefore)
     const int cached = Contacts();
     TakeBoxes();
 
-    const std::string book = std::string(full) + "\\friend.mdb";
+    const std::string book = full + "\\friend.mdb";
     EXPECT_EQ("ok", BookScalar(book, "pragma integrity_check"));
     EXPECT_EQ(std::to_string(cached), BookScalar(book, "select count(*) from tab_list"))
         << "the cache holds what the file holds";
