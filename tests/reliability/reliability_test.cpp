@@ -657,6 +657,29 @@ TEST_F(Host, ExportsGivenNullsAnswerWithTheirDocumentedFailures)
     EXPECT_EQ(2u, TakeBoxes().size());
 }
 
+TEST_F(Host, ARecordWithoutTerminatorsIsReadWithinItsFields)
+{
+    const std::string dir = Scratch("record");
+    HostConfig config;
+    std::memset(&config, 0, sizeof config);
+    std::memset(config.identity, '8', sizeof config.identity);
+    std::memset(config.dataDir, 'd', sizeof config.dataDir);
+    std::memset(config.moduleLabel, 'm', sizeof config.moduleLabel);
+    ASSERT_EQ(0, EXPORT(setConfInfo)(TEMBRA_CONF_KEY, &config));
+    EXPECT_EQ(0, EXPORT(iniFriends)()) << "a folder name with no end";
+    EXPECT_EQ(1u, TakeBoxes().size());
+
+    std::memset(config.dataDir, 0, sizeof config.dataDir);
+    std::strncpy(config.dataDir, dir.c_str(), sizeof config.dataDir - 1);
+    ASSERT_EQ(0, EXPORT(setConfInfo)(TEMBRA_CONF_KEY, &config));
+    ASSERT_EQ(1, EXPORT(iniFriends)());
+    ASSERT_EQ(1, EXPORT(addFriend)("13200000009", nullptr));
+    const std::string owner =
+        BookScalar(dir + "\\friend.mdb", "select userMirrun from tab_list where mirrun = '13200000009'");
+    EXPECT_LE(owner.size(), sizeof config.identity);
+    EXPECT_EQ(std::string(owner.size(), '8'), owner) << "nothing from past the field";
+}
+
 TEST_F(Host, ResourceCallsWithUnknownIdsOrTypesComeBackEmpty)
 {
     EXPECT_EQ(nullptr, EXPORT(getGlobalIcon)(0xFFFF));
