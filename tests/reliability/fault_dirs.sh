@@ -11,8 +11,12 @@ shift 2
 work=$(mktemp -d /tmp/pelmo-faults-XXXXXX)
 mounted=()
 cleanup() {
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[i]}" 2>/dev/null; done
-  rm -rf "$work"
+  # A file Wine still holds keeps a mount busy: detach it lazily then, and
+  # never remove what a mount still shows.
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}" 2>/dev/null
+  done
+  mount | grep -q " $work/" || rm -rf "$work"
 }
 trap cleanup EXIT
 winpath() { echo "Z:${1//\//\\}"; }
