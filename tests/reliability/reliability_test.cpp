@@ -680,6 +680,38 @@ TEST_F(Host, ARecordWithoutTerminatorsIsReadWithinItsFields)
     EXPECT_EQ(std::string(owner.size(), '8'), owner) << "nothing from past the field";
 }
 
+TEST_F(Host, ACacheTheHostBentOutOfShapeIsNeitherReadNorWritten)
+{
+    LogIn(Scratch("bent"));
+    ASSERT_EQ(1, EXPORT(iniFriends)());
+    ASSERT_EQ(1, EXPORT(addFriend)("13200000010", nullptr));
+    ASSERT_EQ(1, EXPORT(setFriendState)("13200000010", 1));
+    FriendCache* cache = EXPORT(GetFriendCache)();
+    ASSERT_NE(nullptr, cache);
+    const FriendInfoArray kept = cache->friends;
+    FriendInfoArray bent[] = {kept, kept, kept};
+    bent[0].count = kept.capacity + 1;  // more in use than allocated
+    bent[1].data = nullptr;             // elements nowhere
+    bent[2].count = -1;
+    for (const FriendInfoArray& shape : bent) {
+        cache->friends = shape;
+        char slots[64] = "";
+        char name[50] = "";
+        EXPECT_EQ(0, EXPORT(pelmo_getFriends)(slots));
+        EXPECT_EQ(0, EXPORT(S_GetOnLineFriends)(slots));
+        EXPECT_EQ(0, EXPORT(GetNeedFriendsInfo)(nullptr, 1, 1));
+        EXPECT_EQ(0, EXPORT(setFriendState)("13200000010", 2));
+        EXPECT_EQ(0, EXPORT(getFriendState)("13200000010"));
+        EXPECT_EQ(0, EXPORT(getFriendNickName)("13200000010", name)) << "as without a book";
+        EXPECT_STREQ("13200000010", name);
+        EXPECT_EQ(0, EXPORT(addFriend)("13200000011", nullptr));
+    }
+    cache->friends = kept;
+    EXPECT_EQ(1, EXPORT(getFriendState)("13200000010")) << "the shape put back, all is there";
+    EXPECT_EQ(1, EXPORT(addFriend)("13200000011", nullptr));
+    TakeBoxes();
+}
+
 TEST_F(Host, ResourceCallsWithUnknownIdsOrTypesComeBackEmpty)
 {
     EXPECT_EQ(nullptr, EXPORT(getGlobalIcon)(0xFFFF));
@@ -849,6 +881,10 @@ TEST_F(Host, PointersFromShowCallsOutliveTheirWindowsHarmlessly)
     ::GetWindowRect(m_host, &before);
     EXPECT_EQ(0, EXPORT(hideFriendList)(&copy));
     EXPECT_EQ(nullptr, copy);
+    int notAPanel = 0;
+    void* bogus = &notAPanel;
+    EXPECT_EQ(0, EXPORT(hideFriendList)(&bogus));
+    EXPECT_EQ(0, notAPanel);
     RECT after{};
     ::GetWindowRect(m_host, &after);
     EXPECT_EQ(before.right - before.left, after.right - after.left) << "a stale pointer narrows nothing";
