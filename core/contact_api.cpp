@@ -221,7 +221,9 @@ int PELMO_API GetNeedFriendsInfo(FriendCache* list, int countOnly, int includeSe
             count += wanted(cache->friends.data[i]) ? 1 : 0;
         return count;
     }
-    if (!list || !ArrayIsSane(list->friends))
+    // A block the host did not take from the process heap cannot be grown
+    // or freed there: refused, the host's array untouched.
+    if (!list || !ArrayIsSane(list->friends) || (list->friends.data && !IsSharedBlock(list->friends.data)))
         return 0;
     // Copied aside first: the host may hand over the cache itself.
     std::vector<FriendInfo> online;

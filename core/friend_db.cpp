@@ -258,14 +258,11 @@ int CFriendDB::DeleteGroupRow(const char* identity, const FriendGroup* group)
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
-        // IsEOF reads the first row, so a failing query fails here; a failed
-        // delete step is discarded and the cache is still brought in line.
-        if (!row.IsEOF()) {
-            try {
-                row.Delete();
-            } catch (const CDBException&) {
-            }
-        }
+        // IsEOF reads the first row, so a failing query fails here; so does
+        // a delete step the file refuses (disk full, book locked): the cached
+        // group stays, as the row does.
+        if (!row.IsEOF())
+            row.Delete();
     }
     PELMO_DB_FAIL(kGroupNotDeleted)
     FriendCache* cache = CurrentFriendCache();
@@ -333,12 +330,8 @@ int CFriendDB::RemoveGroup(const FriendGroup* group)
         CRecFriendGroup row(&m_database);
         row.Open(CRecordset::snapshot, (kSelectGroupsWhere + Format(kRowCondition, group->ID)).c_str(),
                  CRecordset::none);
-        if (!row.IsEOF()) {
-            try {
-                row.Delete();
-            } catch (const CDBException&) {
-            }
-        }
+        if (!row.IsEOF())
+            row.Delete();  // a refused delete fails: the cached group stays
     }
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();
@@ -500,12 +493,10 @@ int CFriendDB::DeleteFriend(const char* identity, const FriendInfo* info)
     {
         CRecFriendList rs(&m_database);
         rs.Open(CRecordset::snapshot, (kSelectFriendsWhere + Format("id=%d", id)).c_str(), CRecordset::none);
-        if (!rs.IsEOF()) {
-            try {
-                rs.Delete();
-            } catch (const CDBException&) {
-            }
-        }
+        // A row that could not be deleted (disk full, book locked) is a
+        // failure: the cached contact stays, as the row does.
+        if (!rs.IsEOF())
+            rs.Delete();
     }
     PELMO_DB_FAIL(0)
     FriendCache* cache = CurrentFriendCache();

@@ -39,6 +39,10 @@ void SharedFree(void* block)
     if (block)
         HeapFree(GetProcessHeap(), 0, block);
 }
+bool IsSharedBlock(const void* block)
+{
+    return block && HeapValidate(GetProcessHeap(), 0, block);
+}
 #else
 // Native builds (the sanitizer run): the C heap, zero-filled the same way.
 #include <malloc.h>
@@ -59,6 +63,10 @@ void* SharedRealloc(void* block, size_t bytes)
 void SharedFree(void* block)
 {
     std::free(block);
+}
+bool IsSharedBlock(const void* block)
+{
+    return block != nullptr;
 }
 #endif
 

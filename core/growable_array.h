@@ -17,6 +17,9 @@
 void* SharedAlloc(size_t bytes);
 void* SharedRealloc(void* block, size_t bytes);
 void SharedFree(void* block);
+// Whether a host-made array's block is one the shared heap gave out: any
+// other cannot be grown or freed there. Native builds cannot tell: true.
+bool IsSharedBlock(const void* block);
 
 // The value of each array class's type word.
 extern const char kFriendGroupArrayClass[];
