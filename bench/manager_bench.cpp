@@ -4,6 +4,7 @@
 // Prints the group tree build (1,000 groups) and the contact list fill
 // (10,000 rows) against TVM_INSERTITEM / LVM_INSERTITEM+LVM_SETITEMTEXT
 // loops for the same items, and a burst of 10,000 presence notices.
+#include "bench_host.h"
 #include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/growable_array.h"
@@ -34,13 +35,7 @@ constexpr int kRuns = 3;
 // 100 top-level groups with nine children each; every contact in the first.
 void FillBook(FriendCache* cache)
 {
-    for (int i = 0; i < kGroups; ++i) {
-        FriendGroup g{};
-        g.ID = i;
-        std::snprintf(g.name, sizeof g.name, "分组 %04d", i);
-        g.fatherID = i < 100 ? -1 : (i - 100) / 9;
-        ArrayAdd(cache->groups, g);
-    }
+    AddGroupTree(cache, kGroups);
     for (int i = 0; i < kContacts; ++i) {
         FriendInfo f{};
         f.ID = i;
@@ -80,19 +75,9 @@ int main(int argc, char** argv)
         kContacts = std::max(1, std::atoi(argv[2]));
     }
     module::Attach(::GetModuleHandleA(nullptr));
-    HWND notify = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HostConfig config{};
-    config.notifyWindow = HandleToULong(notify);
-    config.notifyMessage = WM_APP + 1;
-    std::strcpy(config.identity, "8613800000001");
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    std::strncpy(config.dataDir, temp, sizeof config.dataDir - 1);
-    config.dataDir[std::strlen(config.dataDir) - 1] = '\0';
     FriendCache* cache = NewFriendCache();
     FillBook(cache);
-    config.friendCache = cache;
-    setConfInfo(TEMBRA_CONF_KEY, &config);
+    HostConfig config = RegisterBook(cache);
 
     auto* frame = static_cast<CFriendFrmWnd*>(showFriendMain(0));
     if (!frame) {

@@ -4,6 +4,7 @@
 // TVM_INSERTITEM loop of the same items, a storm of 10,000 presence
 // changes (setFriendState and the host's message) into the open panel, and
 // a delivery of an online list of 5,000 numbers.
+#include "bench_host.h"
 #include "bench_util.h"
 #include "core/friend_cache.h"
 #include "core/growable_array.h"
@@ -35,13 +36,7 @@ constexpr int kRuns = 3;
 // and the service contact.
 void FillBook(FriendCache* cache)
 {
-    for (int i = 0; i < kGroups; ++i) {
-        FriendGroup g{};
-        g.ID = i;
-        std::snprintf(g.name, sizeof g.name, "分组 %04d", i);
-        g.fatherID = i < 100 ? -1 : (i - 100) / 9;
-        ArrayAdd(cache->groups, g);
-    }
+    AddGroupTree(cache, kGroups);
     FriendInfo service{};
     service.groupID = PELMO_GROUP_SERVICE;
     std::strcpy(service.mirrun, kServiceNumber);
@@ -62,19 +57,9 @@ void FillBook(FriendCache* cache)
 int main()
 {
     module::Attach(::GetModuleHandleA(nullptr));
-    HWND notify = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HostConfig config{};
-    config.notifyWindow = HandleToULong(notify);
-    config.notifyMessage = WM_APP + 1;
-    std::strcpy(config.identity, "8613800000001");
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    std::strncpy(config.dataDir, temp, sizeof config.dataDir - 1);
-    config.dataDir[std::strlen(config.dataDir) - 1] = '\0';
     FriendCache* cache = NewFriendCache();
     FillBook(cache);
-    config.friendCache = cache;
-    setConfInfo(TEMBRA_CONF_KEY, &config);
+    HostConfig config = RegisterBook(cache);
 
     HWND host = ::CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 700, nullptr,
                                   nullptr, nullptr, nullptr);
