@@ -24,7 +24,7 @@ constexpr UINT kCmdToggleList = 60003;
 
 void* g_panel = nullptr;
 LogSink g_sink = nullptr;
-int g_answers = 0;
+unsigned g_reports = 0;  // online lists reported so far
 
 void Log(const std::string& line)
 {
@@ -69,7 +69,31 @@ std::vector<char> OnlineBlock(const std::vector<std::pair<const char*, const cha
 
 void Deliver(HWND main, const std::vector<char>& block)
 {
-    ::SendMessageA(Panel(main), WM_USER + 0x28, block.size(), reinterpret_cast<LPARAM>(block.data()));
+    ::SendMessageA(Panel(main), PELMO_WM_ONLINE_LIST, block.size(), reinterpret_cast<LPARAM>(block.data()));
+}
+
+// The terminals the simulated server reports online: the first two always,
+// two of the rest in turn, so the list changes from one report to the next.
+std::vector<std::pair<const char*, const char*>> OnlineEntries(unsigned step)
+{
+    static const std::pair<const char*, const char*> kTerminals[] = {
+        {"02066668888", "会议室终端"}, {"01088886666", "前台"},        {"057188881234", "客服中心"},
+        {"02199990000", "访客"},       {"075512345678", "深圳办事处"}, {"02587654321", "南京展厅"},
+    };
+    constexpr unsigned kRotating = 4;
+    return {kTerminals[0], kTerminals[1], kTerminals[2 + step % kRotating], kTerminals[2 + (step + 1) % kRotating]};
+}
+
+// Delivers the list of `step` and logs it decoded: how many, then each name
+// and number.
+void DeliverEntries(HWND main, unsigned step, const char* why)
+{
+    const auto entries = OnlineEntries(step);
+    Deliver(main, OnlineBlock(entries));
+    std::string line = std::string(why) + "：在线列表 " + std::to_string(entries.size()) + " 个号码 —";
+    for (const auto& entry : entries)
+        line += std::string(" ") + entry.second + " " + entry.first;
+    Log(line);
 }
 
 template <typename T>
@@ -218,7 +242,9 @@ void ShootMenu(HWND main, const std::string& folder, const char* text, int downs
 constexpr int kDragMoves = 8;
 struct DragPlay {
     POINT from{}, to{};
+    std::string shot;  // taken over the target, before the release
     int step = 0;
+    bool saved = false;
     bool done = false;
 };
 DragPlay g_drag;
@@ -232,6 +258,8 @@ void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
                        d.from.y + (d.to.y - d.from.y) * d.step / kDragMoves);
         return;
     }
+    if (d.step == kDragMoves + 2 && !d.shot.empty())
+        d.saved = SaveScreenshot(d.shot);
     if (d.step < kDragMoves + 3)
         return;  // let the target light up
     ::KillTimer(nullptr, id);
@@ -241,10 +269,11 @@ void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
 
 // Drags the item showing `text` onto the one showing `onto` with the left
 // button, in small steps as a hand would.
-bool DragItem(HWND main, const char* text, const char* onto)
+bool DragItem(HWND main, const char* text, const char* onto, const std::string& shot)
 {
     HWND tree = Tree(main);
     g_drag = DragPlay{};
+    g_drag.shot = shot;
     if (!ItemPoint(tree, FindItem(tree, text), &g_drag.from) || !ItemPoint(tree, FindItem(tree, onto), &g_drag.to))
         return false;
     ::SetCursorPos(g_drag.from.x, g_drag.from.y);
@@ -273,6 +302,44 @@ void Shot(const std::string& folder, const char* name)
     Pump(500);
     SaveScreenshot(folder + "\\" + name + ".bmp");
     Log(std::string("截图 ") + name);
+}
+
+// A click on the item showing `text` with Ctrl held: one more in the selection.
+bool CtrlClickItem(HWND main, const char* text)
+{
+    POINT at{};
+    if (!ItemPoint(Tree(main), FindItem(Tree(main), text), &at))
+        return false;
+    ::SetCursorPos(at.x, at.y);
+    Pump(100);
+    INPUT input[4] = {};
+    input[0].type = input[3].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
+    input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    input[1].type = input[2].type = INPUT_MOUSE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(4, input, sizeof(INPUT));
+    Pump(250);
+    return true;
+}
+
+// Three contacts picked as a person would (a click, then Ctrl clicks), and
+// the pointer resting on a fourth until its tip (the number) shows.
+void ShootSelection(HWND main, const std::string& folder)
+{
+    Pump(600);  // no double click with the menus' last press
+    ClickItem(main, "老张", false);
+    CtrlClickItem(main, "王经理");
+    CtrlClickItem(main, "爸爸");
+    POINT at{};
+    if (ItemPoint(Tree(main), FindItem(Tree(main), "吴敏"), &at)) {
+        ::SetCursorPos(at.x, at.y);
+        Pump(50);
+        ::SetCursorPos(at.x + 2, at.y);
+    }
+    Pump(400);
+    Shot(folder, "panel_multi_select");
 }
 
 }  // namespace
@@ -361,26 +428,20 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
     case kPickMessage:
         Log(std::string("选中联系人 ") + value);
         return true;
-    case WM_USER + 0x55: {
+    case PELMO_WM_PANEL_ACTION: {
         char name[50] = {};
         getFriendNickName(value, name);
         Log(std::string("呼叫 ") + value + (name[0] ? std::string(" (") + name + ")" : std::string()));
         return true;
     }
-    case WM_USER + 0x29: {
+    case PELMO_WM_LIST_REQUEST:
         // The server's answer, straight back to the panel that asked.
-        Log("面板请求在线列表，已回复");
-        ++g_answers;
-        Deliver(main, OnlineBlock({{"02066668888", "会议室终端"},
-                                   {"01088886666", "前台"},
-                                   {"057188881234", "客服中心"},
-                                   {g_answers > 1 ? "075512345678" : "02199990000", "访客"}}));
+        DeliverEntries(main, g_reports++, "面板请求，已回复");
         return true;
-    }
-    case WM_USER + 0x2A:
+    case PELMO_WM_LIST_HIDDEN:
         Log("在线列表已隐藏");
         return true;
-    case WM_USER + 0x2B:
+    case PELMO_WM_LIST_SHOWN:
         Log(wp ? "在线列表重新显示" : "没有保存的在线列表");
         return true;
     case kToolContacts:
@@ -403,6 +464,12 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
         return true;
     }
     return false;
+}
+
+void DeliverOnlineList(HWND main)
+{
+    if (Panel(main))
+        DeliverEntries(main, g_reports++, "模拟");
 }
 
 void Shoot(HWND main, const std::string& folder, LogSink sink)
@@ -459,9 +526,12 @@ void ShootCommands(HWND main, const std::string& folder)
     ShootMenu(main, folder, "家人", 2, "panel_menu_group");
     ShootMenu(main, folder, "我的好友", 1, "panel_menu_extra_root");
     ShootMenu(main, folder, nullptr, 1, "panel_menu_empty");
+    ShootSelection(main, folder);
     // A contact without a group dragged onto the colleagues.
     Pump(600);  // longer than a double click after the last press
-    DragItem(main, "郑凯", "同事");
+    DragItem(main, "郑凯", "同事", folder + "\\panel_mid_drag.bmp");
+    if (g_drag.saved)
+        Log("截图 panel_mid_drag");
     FriendCache* cache = GetFriendCache();
     int group = 0;
     for (intptr_t i = 0; cache && i < cache->friends.count; ++i)

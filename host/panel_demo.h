@@ -26,6 +26,9 @@ void Undock(HWND main);
 bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp);
 // The area left of the panel and below the tool bar.
 RECT FreeArea(HWND main);
+// Sends the docked panel the online list as the simulated server reports
+// it now (a few terminals; each report differs from the last) and logs it.
+void DeliverOnlineList(HWND main);
 // Plays picks, calls, deliveries and presence changes and saves screenshots.
 void Shoot(HWND main, const std::string& folder, LogSink sink);
 // The docked panel's context menus on a contact, a group, the extra root
