@@ -1,9 +1,11 @@
 #include "host/panel_demo.h"
 
 #include "host/screenshot.h"
+#include "history_lib.h"
 #include "pelmo.h"
 
 #include <commctrl.h>
+#include <sqlite3.h>
 
 #include <cstring>
 #include <vector>
@@ -94,30 +96,6 @@ void DeliverEntries(HWND main, unsigned step, const char* why)
     for (const auto& entry : entries)
         line += std::string(" ") + entry.second + " " + entry.first;
     Log(line);
-}
-
-template <typename T>
-void Grow(T*& data, intptr_t& count, intptr_t& capacity, const T& value)
-{
-    // The cache arrays live on the process heap, which host and library share.
-    if (count == capacity) {
-        const intptr_t more = capacity ? capacity * 2 : 8;
-        void* moved = data ? ::HeapReAlloc(::GetProcessHeap(), 0, data, sizeof(T) * more)
-                           : ::HeapAlloc(::GetProcessHeap(), 0, sizeof(T) * more);
-        if (!moved)
-            return;
-        data = static_cast<T*>(moved);
-        capacity = more;
-    }
-    data[count++] = value;
-}
-
-FriendInfo* Find(FriendCache* cache, const char* number)
-{
-    for (intptr_t i = 0; i < cache->friends.count; ++i)
-        if (std::strcmp(cache->friends.data[i].mirrun, number) == 0)
-            return &cache->friends.data[i];
-    return nullptr;
 }
 
 // The item of the panel's tree showing `text`, or null.
@@ -357,32 +335,44 @@ void SeedBook(FILE* log)
         {"13100009999", "陈老师", 4, 0}, {"13000001234", "赵磊", 4, 1},   {"15900002345", "周小川", 3, 0},
         {"15800003456", "吴敏", 3, 1},   {"15700004567", "郑凯", -10, 0}, {"15600005678", "快递小哥", -10, 0},
     };
+    // The numbers come in as the network reports them.
     for (const Person& p : people)
         addFriend(p.number, nullptr);
-    FriendCache* cache = GetFriendCache();
-    if (!cache)
+
+    // The groups and nicknames the user gave them over time, written into
+    // the sample user's friend.mdb as the manager would have stored them;
+    // the book is then read anew, so every window and every later reload
+    // (an import) sees the same book.
+    HostConfig config{};
+    if (getConfInfo(TEMBRA_CONF_KEY, &config) < 0)
         return;
+    const std::string identity(config.identity, strnlen(config.identity, sizeof config.identity));
+    const std::string path =
+        std::string(config.dataDir, strnlen(config.dataDir, sizeof config.dataDir)) + "\\friend.mdb";
+    std::string sql = "begin;";
     struct Group {
         int id;
         const char* name;
         int father;
     } groups[] = {{1, "同事", -1}, {2, "家人", -1}, {3, "同学", -1}, {4, "大学同学", 3}};
-    for (const Group& g : groups) {
-        FriendGroup group{};
-        group.ID = g.id;
-        std::strncpy(group.name, g.name, sizeof group.name - 1);
-        group.fatherID = g.father;
-        Grow(cache->groups.data, cache->groups.count, cache->groups.capacity, group);
-    }
-    for (const Person& p : people) {
-        if (FriendInfo* f = Find(cache, p.number)) {
-            f->groupID = p.group;
-            std::strncpy(f->nickname, p.nickname, sizeof f->nickname - 1);
-        }
+    for (const Group& g : groups)
+        sql += "insert into tab_group values (" + std::to_string(g.id) + ", '" + identity + "', '" + g.name + "', " +
+               std::to_string(g.father) + ");";
+    for (const Person& p : people)
+        sql += "update tab_list set groupID = " + std::to_string(p.group) + ", nickname = '" + p.nickname +
+               "' where mirrun = '" + p.number + "' and userMirrun = '" + identity + "';";
+    sql += "commit;";
+    sqlite3* db = nullptr;
+    const bool stored = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    std::fprintf(log, "sample groups stored in %s: %s\n", path.c_str(), stored ? "yes" : "no");
+    std::fprintf(log, "iniFriends (reload) -> %d\n", iniFriends());
+    for (const Person& p : people)
         setFriendState(p.number, p.state);
-    }
-    std::fprintf(log, "panel book: %d groups, %d contacts\n", static_cast<int>(cache->groups.count),
-                 static_cast<int>(cache->friends.count));
+    FriendCache* cache = GetFriendCache();
+    std::fprintf(log, "panel book: %d groups, %d contacts\n", cache ? static_cast<int>(cache->groups.count) : -1,
+                 cache ? static_cast<int>(cache->friends.count) : -1);
 }
 
 RECT FreeArea(HWND main)
