@@ -220,6 +220,10 @@ void LogIn()
     RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
     SeedHistoryDemo(g_log);
     panel_demo::SeedBook(g_log);
+    // The book was read anew: the windows that show it list it again.
+    for (HWND window : g_presenceWindows)
+        if (::IsWindow(window))
+            ::SendMessageA(window, PELMO_WM_PRESENCE, PELMO_PRESENCE_REBUILD, 0);
     HostLog("示例用户已登录");
 }
 
