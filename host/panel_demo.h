@@ -16,7 +16,8 @@ namespace panel_demo {
 using LogSink = void (*)(const std::string& line);
 
 // Gives the logged-in sample user's book groups, a nested group and several
-// contacts online, as the client would have it after a while.
+// contacts online, as the client would have it after a while: the groups
+// and nicknames go into friend.mdb and the book is read anew (iniFriends).
 void SeedBook(FILE* log);
 // Docks the panel (and, with barAbove, the tool bar above it) in `main`.
 void Dock(HWND main, bool barAbove, LogSink sink);
