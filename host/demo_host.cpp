@@ -34,7 +34,6 @@ enum Command : UINT {
     kCmdErrorBox,
     kCmdRegions,
     kCmdLogIn,
-    kCmdDialogs,
     kCmdManager,
     kCmdExit,
     kCmdHistory,
@@ -112,13 +111,17 @@ void OnNotice(WPARAM code, LPARAM value)
 
 // Simulated network traffic: every tick one contact of the book goes online
 // or offline, and the windows that asked for presence are told, as the
-// client does when the server reports.
+// client does when the server reports; every other tick the server's online
+// list reaches the docked panel too.
 void CALLBACK OnPresenceTimer(HWND, UINT, UINT_PTR, DWORD)
 {
+    const unsigned step = g_simulationStep++;
+    if (step % 2 == 0)
+        panel_demo::DeliverOnlineList(g_main);
     FriendCache* book = GetFriendCache();
     if (!book || book->friends.count == 0)
         return;
-    const intptr_t at = static_cast<intptr_t>((g_simulationStep++ * 7u) % static_cast<unsigned>(book->friends.count));
+    const intptr_t at = static_cast<intptr_t>((step * 7u) % static_cast<unsigned>(book->friends.count));
     const std::string number = book->friends.data[at].mirrun;
     const int online = getFriendState(number.c_str()) ? 0 : 1;
     setFriendState(number.c_str(), online);
@@ -140,7 +143,7 @@ void ToggleSimulation()
     else
         ::KillTimer(g_main, kPresenceTimer);
     ::CheckMenuItem(::GetMenu(g_main), kCmdSimulate, g_simulating ? MF_CHECKED : MF_UNCHECKED);
-    HostLog(g_simulating ? "模拟在线状态变化：开" : "模拟在线状态变化：关");
+    HostLog(g_simulating ? "模拟在线状态和在线列表：开" : "模拟在线状态和在线列表：关");
 }
 
 void LayOut()
@@ -217,39 +220,21 @@ void LogIn()
     RunAddressBookDemo(g_main, kNotifyMessage, nullptr, g_log);
     SeedHistoryDemo(g_log);
     panel_demo::SeedBook(g_log);
+    // The book was read anew: the windows that show it list it again.
+    for (HWND window : g_presenceWindows)
+        if (::IsWindow(window))
+            ::SendMessageA(window, PELMO_WM_PRESENCE, PELMO_PRESENCE_REBUILD, 0);
     HostLog("示例用户已登录");
-}
-
-// The group and contact dialogs live in a program of their own (they have no
-// export); it sits beside this one.
-void StartDialogsDemo()
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program(path);
-    program = program.substr(0, program.find_last_of('\\') + 1) + "pelmo_dialogs_demo.exe";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string command = "\"" + program + "\"";
-    if (::CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    } else {
-        std::fprintf(g_log, "cannot start %s\n", program.c_str());
-    }
 }
 
 HMENU BuildMenu()
 {
     HMENU boxes = ::CreatePopupMenu();
     ::AppendMenuA(boxes, MF_STRING, kCmdLogIn, "登录示例用户(&L)");
-    ::AppendMenuA(boxes, MF_STRING, kCmdDialogs, "组和联系人对话框(&G)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdHistory, "历史记录(&H)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdManager, "通讯录管理(&M)...");
     ::AppendMenuA(boxes, MF_STRING, kCmdPanel, "停靠联系人面板(&P)");
-    ::AppendMenuA(boxes, MF_STRING, kCmdSimulate, "模拟在线状态变化(&S)");
+    ::AppendMenuA(boxes, MF_STRING, kCmdSimulate, "模拟在线状态和在线列表(&S)");
     ::AppendMenuA(boxes, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuA(boxes, MF_STRING, kCmdInfoBox, "信息框(&I)");
     ::AppendMenuA(boxes, MF_STRING, kCmdQuestionBox, "询问框(&Q)");
@@ -282,9 +267,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         case kCmdLogIn:
             LogIn();
-            return 0;
-        case kCmdDialogs:
-            StartDialogsDemo();
             return 0;
         case kCmdHistory:
             OpenHistoryViewer(g_log);
@@ -370,7 +352,7 @@ int main(int argc, char** argv)
                                   ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(g_logList, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
     LayOut();
-    HostLog("pelmo 演示主程序：“演示”菜单打开通讯录管理和历史记录，也可模拟在线状态变化。");
+    HostLog("pelmo 演示主程序：“演示”菜单打开通讯录管理和历史记录，也可模拟在线状态和在线列表。");
 
     std::fprintf(g_log, "InitFriendList -> %d\n", InitFriendList());
 

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace manager_demo {
@@ -21,11 +22,21 @@ constexpr UINT kMenuShotDelayMs = 600;
 // The manager's import and export commands, as its tool bar sends them.
 constexpr UINT kImportCommand = 50010;
 constexpr UINT kExportCommand = 50011;
+// Its group and contact commands, as its menus send them.
+constexpr UINT kAddGroupCommand = 50004;
+constexpr UINT kEditGroupCommand = 50005;
+constexpr UINT kAddContactCommand = 50007;
+constexpr UINT kEditContactCommand = 50008;
+// Controls of the group and contact dialogs.
+constexpr int kGroupNameId = 7000;
+constexpr int kGroupParentId = 7001;
+constexpr int kContactNumberId = 7003;
 constexpr UINT kModalTickMs = 150;
 constexpr int kFileDialogTicks = 5;  // the folder view fills before the picture
 constexpr char kSampleList[] = "colleagues.fdb";
 constexpr char kExportedList[] = "exported";
-constexpr char kSampleTopGroup[] = "同事";
+constexpr char kSampleTopGroup[] = "西湖电子";
+constexpr char kSampleSubGroup[] = "设计部";
 
 std::string g_menuShot;
 bool g_menuShotSaved = false;
@@ -85,7 +96,7 @@ bool MakeSampleList(const std::string& path)
         return false;
     static const char* const kRows =
         "begin;"
-        "insert into tab_group values (0, '8613900007777', '同事', -1);"
+        "insert into tab_group values (0, '8613900007777', '西湖电子', -1);"
         "insert into tab_group values (1, '8613900007777', '设计部', 0);"
         "insert into tab_list (ID, groupID, userMirrun, mirrun, name, gender, nickname, city, company, department, "
         "title, e_mail) values "
@@ -101,6 +112,8 @@ bool MakeSampleList(const std::string& path)
         "'fang.liu@example.org'),"
         "(5, 1, '8613900007777', '13800010006', '赵磊', 1, '磊子', '上海', '西湖电子', '设计部', '设计师', "
         "'lei.zhao@example.org');"
+        "update tab_list set company_phone = '0571-88517310', cell_phone = '13905710001', fax_phone = "
+        "'0571-88517311', address = '浙江省杭州市西湖区文三路 90 号', interest = '摄影、登山、围棋' where ID = 0;"
         "commit;";
     sqlite3* db = nullptr;
     bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
@@ -243,6 +256,140 @@ void RightClick(POINT screen)
     ::SendInput(2, input, sizeof(INPUT));
 }
 
+// Timed steps played inside a command's modal loop, each on the innermost
+// dialog of the thread (the one still enabled: a box above a dialog wins).
+struct DialogStep {
+    UINT delayMs;
+    std::function<void(HWND dialog)> action;
+};
+
+struct DialogPlay {
+    std::vector<DialogStep> steps;
+    size_t next = 0;
+};
+DialogPlay g_dialogPlay;
+
+void ArmDialogStep();
+
+void CALLBACK OnDialogStep(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    DialogPlay& play = g_dialogPlay;
+    if (play.next >= play.steps.size())
+        return;
+    HWND dialog = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogProc, reinterpret_cast<LPARAM>(&dialog));
+    const DialogStep& step = play.steps[play.next++];
+    if (dialog)
+        step.action(dialog);
+    ArmDialogStep();
+}
+
+void ArmDialogStep()
+{
+    if (g_dialogPlay.next < g_dialogPlay.steps.size())
+        ::SetTimer(nullptr, 0, g_dialogPlay.steps[g_dialogPlay.next].delayMs, OnDialogStep);
+}
+
+// Sends `command` to the manager with `pane` focused (the frame hands it to
+// the focused pane) and plays `steps` in the dialog it opens.
+void PlayCommand(HWND frame, HWND pane, UINT command, std::vector<DialogStep> steps)
+{
+    g_dialogPlay = DialogPlay{std::move(steps)};
+    ArmDialogStep();
+    ::SetFocus(pane);
+    ::SendMessageA(frame, WM_COMMAND, command, 0);
+    g_dialogPlay = DialogPlay{};  // a step left over finds nothing to do
+    Pump(300);
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    ::PostMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// A click with the left button at `screen`, as a hand makes it.
+void LeftClick(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, input, sizeof(INPUT));
+}
+
+// The group chooser's drop button, at the right end of its box.
+void ClickChooserButton(HWND dialog)
+{
+    RECT box{};
+    if (HWND chooser = ::GetDlgItem(dialog, kGroupParentId)) {
+        ::GetWindowRect(chooser, &box);
+        LeftClick(POINT{box.right - 8, (box.top + box.bottom) / 2});
+    }
+}
+
+// The group and contact dialogs as the manager's commands open them, each
+// photographed as a person fills it in and then cancelled: the book is left
+// as it was. Returns how many screenshots were saved.
+int ShootDialogs(HWND frame, HWND tree, HWND list, const std::string& folder, FILE* log)
+{
+    int saved = 0;
+    auto shot = [&saved, &folder, log](const char* name) {
+        return DialogStep{500, [&saved, &folder, log, name](HWND) {
+                              if (!SaveScreenshot(folder + "\\" + name + ".bmp"))
+                                  return;
+                              ++saved;
+                              std::fprintf(log, "screenshot %s\n", name);
+                          }};
+    };
+    auto cancel = [](HWND d) { ClickButton(d, IDCANCEL); };
+    constexpr UINT kSoon = 50;
+
+    PlayCommand(frame, tree, kAddGroupCommand,
+                {{300, [](HWND d) { ::SetDlgItemTextA(d, kGroupNameId, "合作伙伴"); }},
+                 shot("dialog_group_add"),
+                 {kSoon, cancel}});
+
+    // A subgroup in edit mode: the chooser shows its parent, then drops down.
+    if (HTREEITEM sub = FindItem(tree, TreeView_GetRoot(tree), kSampleSubGroup)) {
+        TreeView_SelectItem(tree, sub);
+        Pump(200);
+        PlayCommand(frame, tree, kEditGroupCommand,
+                    {shot("dialog_group_edit"),
+                     {kSoon, ClickChooserButton},
+                     shot("dialog_group_edit_chooser"),
+                     {kSoon, ClickChooserButton},
+                     {300, cancel}});
+    }
+
+    // The contact commands act on the group listed on the right.
+    if (HTREEITEM group = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+        TreeView_SelectItem(tree, group);
+        Pump(300);
+    }
+    PlayCommand(frame, list, kAddContactCommand,
+                {{300, [](HWND d) { ::SetDlgItemTextA(d, kContactNumberId, "0571880001"); }},
+                 shot("dialog_contact_add"),
+                 {kSoon, cancel}});
+    // A number that is too short: the dialog answers with its message.
+    PlayCommand(frame, list, kAddContactCommand,
+                {{300,
+                  [](HWND d) {
+                      ::SetDlgItemTextA(d, kContactNumberId, "05718");
+                      ClickButton(d, IDOK);
+                  }},
+                 shot("dialog_contact_check"),
+                 {kSoon, [](HWND box) { ClickButton(box, IDOK); }},
+                 {300, cancel}});
+    if (ListView_GetItemCount(list) > 0) {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        PlayCommand(frame, list, kEditContactCommand, {shot("dialog_contact_edit"), {kSoon, cancel}});
+    }
+    return saved;
+}
+
 }  // namespace
 
 void Open(FILE* log)
@@ -328,6 +475,7 @@ int Shoot(const std::string& folder, FILE* log)
         if (g_menuShotSaved)
             ++saved;
     }
+    saved += ShootDialogs(frame, tree, list, folder, log);
     // The imported group goes out again through the save dialog.
     if (HTREEITEM group = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
         TreeView_SelectItem(tree, group);

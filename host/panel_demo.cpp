@@ -1,9 +1,11 @@
 #include "host/panel_demo.h"
 
 #include "host/screenshot.h"
+#include "history_lib.h"
 #include "pelmo.h"
 
 #include <commctrl.h>
+#include <sqlite3.h>
 
 #include <cstring>
 #include <vector>
@@ -24,7 +26,7 @@ constexpr UINT kCmdToggleList = 60003;
 
 void* g_panel = nullptr;
 LogSink g_sink = nullptr;
-int g_answers = 0;
+unsigned g_reports = 0;  // online lists reported so far
 
 void Log(const std::string& line)
 {
@@ -69,31 +71,31 @@ std::vector<char> OnlineBlock(const std::vector<std::pair<const char*, const cha
 
 void Deliver(HWND main, const std::vector<char>& block)
 {
-    ::SendMessageA(Panel(main), WM_USER + 0x28, block.size(), reinterpret_cast<LPARAM>(block.data()));
+    ::SendMessageA(Panel(main), PELMO_WM_ONLINE_LIST, block.size(), reinterpret_cast<LPARAM>(block.data()));
 }
 
-template <typename T>
-void Grow(T*& data, intptr_t& count, intptr_t& capacity, const T& value)
+// The terminals the simulated server reports online: the first two always,
+// two of the rest in turn, so the list changes from one report to the next.
+std::vector<std::pair<const char*, const char*>> OnlineEntries(unsigned step)
 {
-    // The cache arrays live on the process heap, which host and library share.
-    if (count == capacity) {
-        const intptr_t more = capacity ? capacity * 2 : 8;
-        void* moved = data ? ::HeapReAlloc(::GetProcessHeap(), 0, data, sizeof(T) * more)
-                           : ::HeapAlloc(::GetProcessHeap(), 0, sizeof(T) * more);
-        if (!moved)
-            return;
-        data = static_cast<T*>(moved);
-        capacity = more;
-    }
-    data[count++] = value;
+    static const std::pair<const char*, const char*> kTerminals[] = {
+        {"02066668888", "会议室终端"}, {"01088886666", "前台"},        {"057188881234", "客服中心"},
+        {"02199990000", "访客"},       {"075512345678", "深圳办事处"}, {"02587654321", "南京展厅"},
+    };
+    constexpr unsigned kRotating = 4;
+    return {kTerminals[0], kTerminals[1], kTerminals[2 + step % kRotating], kTerminals[2 + (step + 1) % kRotating]};
 }
 
-FriendInfo* Find(FriendCache* cache, const char* number)
+// Delivers the list of `step` and logs it decoded: how many, then each name
+// and number.
+void DeliverEntries(HWND main, unsigned step, const char* why)
 {
-    for (intptr_t i = 0; i < cache->friends.count; ++i)
-        if (std::strcmp(cache->friends.data[i].mirrun, number) == 0)
-            return &cache->friends.data[i];
-    return nullptr;
+    const auto entries = OnlineEntries(step);
+    Deliver(main, OnlineBlock(entries));
+    std::string line = std::string(why) + "：在线列表 " + std::to_string(entries.size()) + " 个号码 —";
+    for (const auto& entry : entries)
+        line += std::string(" ") + entry.second + " " + entry.first;
+    Log(line);
 }
 
 // The item of the panel's tree showing `text`, or null.
@@ -218,7 +220,9 @@ void ShootMenu(HWND main, const std::string& folder, const char* text, int downs
 constexpr int kDragMoves = 8;
 struct DragPlay {
     POINT from{}, to{};
+    std::string shot;  // taken over the target, before the release
     int step = 0;
+    bool saved = false;
     bool done = false;
 };
 DragPlay g_drag;
@@ -232,6 +236,8 @@ void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
                        d.from.y + (d.to.y - d.from.y) * d.step / kDragMoves);
         return;
     }
+    if (d.step == kDragMoves + 2 && !d.shot.empty())
+        d.saved = SaveScreenshot(d.shot);
     if (d.step < kDragMoves + 3)
         return;  // let the target light up
     ::KillTimer(nullptr, id);
@@ -241,10 +247,11 @@ void CALLBACK DragTick(HWND, UINT, UINT_PTR id, DWORD)
 
 // Drags the item showing `text` onto the one showing `onto` with the left
 // button, in small steps as a hand would.
-bool DragItem(HWND main, const char* text, const char* onto)
+bool DragItem(HWND main, const char* text, const char* onto, const std::string& shot)
 {
     HWND tree = Tree(main);
     g_drag = DragPlay{};
+    g_drag.shot = shot;
     if (!ItemPoint(tree, FindItem(tree, text), &g_drag.from) || !ItemPoint(tree, FindItem(tree, onto), &g_drag.to))
         return false;
     ::SetCursorPos(g_drag.from.x, g_drag.from.y);
@@ -275,6 +282,44 @@ void Shot(const std::string& folder, const char* name)
     Log(std::string("截图 ") + name);
 }
 
+// A click on the item showing `text` with Ctrl held: one more in the selection.
+bool CtrlClickItem(HWND main, const char* text)
+{
+    POINT at{};
+    if (!ItemPoint(Tree(main), FindItem(Tree(main), text), &at))
+        return false;
+    ::SetCursorPos(at.x, at.y);
+    Pump(100);
+    INPUT input[4] = {};
+    input[0].type = input[3].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
+    input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    input[1].type = input[2].type = INPUT_MOUSE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(4, input, sizeof(INPUT));
+    Pump(250);
+    return true;
+}
+
+// Three contacts picked as a person would (a click, then Ctrl clicks), and
+// the pointer resting on a fourth until its tip (the number) shows.
+void ShootSelection(HWND main, const std::string& folder)
+{
+    Pump(600);  // no double click with the menus' last press
+    ClickItem(main, "老张", false);
+    CtrlClickItem(main, "王经理");
+    CtrlClickItem(main, "爸爸");
+    POINT at{};
+    if (ItemPoint(Tree(main), FindItem(Tree(main), "吴敏"), &at)) {
+        ::SetCursorPos(at.x, at.y);
+        Pump(50);
+        ::SetCursorPos(at.x + 2, at.y);
+    }
+    Pump(400);
+    Shot(folder, "panel_multi_select");
+}
+
 }  // namespace
 
 void SeedBook(FILE* log)
@@ -290,32 +335,44 @@ void SeedBook(FILE* log)
         {"13100009999", "陈老师", 4, 0}, {"13000001234", "赵磊", 4, 1},   {"15900002345", "周小川", 3, 0},
         {"15800003456", "吴敏", 3, 1},   {"15700004567", "郑凯", -10, 0}, {"15600005678", "快递小哥", -10, 0},
     };
+    // The numbers come in as the network reports them.
     for (const Person& p : people)
         addFriend(p.number, nullptr);
-    FriendCache* cache = GetFriendCache();
-    if (!cache)
+
+    // The groups and nicknames the user gave them over time, written into
+    // the sample user's friend.mdb as the manager would have stored them;
+    // the book is then read anew, so every window and every later reload
+    // (an import) sees the same book.
+    HostConfig config{};
+    if (getConfInfo(TEMBRA_CONF_KEY, &config) < 0)
         return;
+    const std::string identity(config.identity, strnlen(config.identity, sizeof config.identity));
+    const std::string path =
+        std::string(config.dataDir, strnlen(config.dataDir, sizeof config.dataDir)) + "\\friend.mdb";
+    std::string sql = "begin;";
     struct Group {
         int id;
         const char* name;
         int father;
     } groups[] = {{1, "同事", -1}, {2, "家人", -1}, {3, "同学", -1}, {4, "大学同学", 3}};
-    for (const Group& g : groups) {
-        FriendGroup group{};
-        group.ID = g.id;
-        std::strncpy(group.name, g.name, sizeof group.name - 1);
-        group.fatherID = g.father;
-        Grow(cache->groups.data, cache->groups.count, cache->groups.capacity, group);
-    }
-    for (const Person& p : people) {
-        if (FriendInfo* f = Find(cache, p.number)) {
-            f->groupID = p.group;
-            std::strncpy(f->nickname, p.nickname, sizeof f->nickname - 1);
-        }
+    for (const Group& g : groups)
+        sql += "insert into tab_group values (" + std::to_string(g.id) + ", '" + identity + "', '" + g.name + "', " +
+               std::to_string(g.father) + ");";
+    for (const Person& p : people)
+        sql += "update tab_list set groupID = " + std::to_string(p.group) + ", nickname = '" + p.nickname +
+               "' where mirrun = '" + p.number + "' and userMirrun = '" + identity + "';";
+    sql += "commit;";
+    sqlite3* db = nullptr;
+    const bool stored = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    std::fprintf(log, "sample groups stored in %s: %s\n", path.c_str(), stored ? "yes" : "no");
+    std::fprintf(log, "iniFriends (reload) -> %d\n", iniFriends());
+    for (const Person& p : people)
         setFriendState(p.number, p.state);
-    }
-    std::fprintf(log, "panel book: %d groups, %d contacts\n", static_cast<int>(cache->groups.count),
-                 static_cast<int>(cache->friends.count));
+    FriendCache* cache = GetFriendCache();
+    std::fprintf(log, "panel book: %d groups, %d contacts\n", cache ? static_cast<int>(cache->groups.count) : -1,
+                 cache ? static_cast<int>(cache->friends.count) : -1);
 }
 
 RECT FreeArea(HWND main)
@@ -361,26 +418,20 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
     case kPickMessage:
         Log(std::string("选中联系人 ") + value);
         return true;
-    case WM_USER + 0x55: {
+    case PELMO_WM_PANEL_ACTION: {
         char name[50] = {};
         getFriendNickName(value, name);
         Log(std::string("呼叫 ") + value + (name[0] ? std::string(" (") + name + ")" : std::string()));
         return true;
     }
-    case WM_USER + 0x29: {
+    case PELMO_WM_LIST_REQUEST:
         // The server's answer, straight back to the panel that asked.
-        Log("面板请求在线列表，已回复");
-        ++g_answers;
-        Deliver(main, OnlineBlock({{"02066668888", "会议室终端"},
-                                   {"01088886666", "前台"},
-                                   {"057188881234", "客服中心"},
-                                   {g_answers > 1 ? "075512345678" : "02199990000", "访客"}}));
+        DeliverEntries(main, g_reports++, "面板请求，已回复");
         return true;
-    }
-    case WM_USER + 0x2A:
+    case PELMO_WM_LIST_HIDDEN:
         Log("在线列表已隐藏");
         return true;
-    case WM_USER + 0x2B:
+    case PELMO_WM_LIST_SHOWN:
         Log(wp ? "在线列表重新显示" : "没有保存的在线列表");
         return true;
     case kToolContacts:
@@ -403,6 +454,12 @@ bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp)
         return true;
     }
     return false;
+}
+
+void DeliverOnlineList(HWND main)
+{
+    if (Panel(main))
+        DeliverEntries(main, g_reports++, "模拟");
 }
 
 void Shoot(HWND main, const std::string& folder, LogSink sink)
@@ -459,9 +516,12 @@ void ShootCommands(HWND main, const std::string& folder)
     ShootMenu(main, folder, "家人", 2, "panel_menu_group");
     ShootMenu(main, folder, "我的好友", 1, "panel_menu_extra_root");
     ShootMenu(main, folder, nullptr, 1, "panel_menu_empty");
+    ShootSelection(main, folder);
     // A contact without a group dragged onto the colleagues.
     Pump(600);  // longer than a double click after the last press
-    DragItem(main, "郑凯", "同事");
+    DragItem(main, "郑凯", "同事", folder + "\\panel_mid_drag.bmp");
+    if (g_drag.saved)
+        Log("截图 panel_mid_drag");
     FriendCache* cache = GetFriendCache();
     int group = 0;
     for (intptr_t i = 0; cache && i < cache->friends.count; ++i)

@@ -16,7 +16,8 @@ namespace panel_demo {
 using LogSink = void (*)(const std::string& line);
 
 // Gives the logged-in sample user's book groups, a nested group and several
-// contacts online, as the client would have it after a while.
+// contacts online, as the client would have it after a while: the groups
+// and nicknames go into friend.mdb and the book is read anew (iniFriends).
 void SeedBook(FILE* log);
 // Docks the panel (and, with barAbove, the tool bar above it) in `main`.
 void Dock(HWND main, bool barAbove, LogSink sink);
@@ -26,6 +27,9 @@ void Undock(HWND main);
 bool OnMessage(HWND main, UINT msg, WPARAM wp, LPARAM lp);
 // The area left of the panel and below the tool bar.
 RECT FreeArea(HWND main);
+// Sends the docked panel the online list as the simulated server reports
+// it now (a few terminals; each report differs from the last) and logs it.
+void DeliverOnlineList(HWND main);
 // Plays picks, calls, deliveries and presence changes and saves screenshots.
 void Shoot(HWND main, const std::string& folder, LogSink sink);
 // The docked panel's context menus on a contact, a group, the extra root

@@ -29,7 +29,6 @@ mkdir -p "$out"
 winout="Z:${out//\//\\}"
 run_shots() {
   "$root/scripts/wine-run.sh" "$bin/pelmo_demo.exe" --shots "$winout" | iconv -c -f GBK -t UTF-8
-  "$root/scripts/wine-run.sh" "$bin/pelmo_dialogs_demo.exe" --shots "$winout" | iconv -c -f GBK -t UTF-8
 }
 export -f run_shots
 export root bin winout

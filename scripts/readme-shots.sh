@@ -33,6 +33,7 @@ dialog_group_edit_chooser
 history_viewer
 messagebox_info
 messagebox_question
-cherry_tree_drag
+panel_multi_select
+panel_mid_drag
 LIST
 ls -1 "$out"
