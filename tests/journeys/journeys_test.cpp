@@ -392,6 +392,8 @@ void Press(HWND dialog, int button)
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
 }
 
+constexpr int kBoxText = 8035;  // the text of the library's message box
+
 class Script {
 public:
     explicit Script(std::vector<Step> steps) : m_steps(std::move(steps)), m_before(ThreadDialogs())
@@ -462,10 +464,6 @@ private:
         m_steps[m_next++].act(window);
     }
 
-public:
-    static constexpr int kBoxText = 8035;  // the text of the library's message box
-
-private:
     static inline Script* s_running = nullptr;
     std::vector<Step> m_steps;
     std::vector<HWND> m_before;
@@ -560,9 +558,9 @@ Step FillGroup(const char* name)
 // The library's message box: its text noted in `texts`, `button` pressed.
 Step Answer(std::vector<std::string>* texts, int button = IDOK)
 {
-    return {false, [](HWND d) { return ::GetDlgItem(d, Script::kBoxText) != nullptr; },
+    return {false, [](HWND d) { return ::GetDlgItem(d, kBoxText) != nullptr; },
             [texts, button](HWND box) {
-                texts->push_back(TextOf(::GetDlgItem(box, Script::kBoxText)));
+                texts->push_back(TextOf(::GetDlgItem(box, kBoxText)));
                 Press(box, button);
             }};
 }
