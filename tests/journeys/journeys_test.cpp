@@ -849,6 +849,9 @@ TEST_F(Journey, AContactAddedFromThePanelGoesThroughTheHostIntoTheChosenGroup)
     EXPECT_EQ(group, added->groupID) << "filed where the user chose";
     EXPECT_STREQ("network name", added->name) << "from the host's profile";
     EXPECT_EQ(std::to_string(group), BookScalar("SELECT groupID FROM tab_list WHERE mirrun = '0571000005'"));
+    const auto first = reinterpret_cast<HTREEITEM>(
+        ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FindItem(tree, root, "同事"))));
+    EXPECT_NE(nullptr, FindItem(tree, first, "network name")) << "the panel shows it in that group";
 
     // The choice was for that one contact only.
     ASSERT_EQ(1, EXPORT(pelmo, addFriend)("0571000006", nullptr));
@@ -977,5 +980,8 @@ TEST_F(Journey, TheBookIsExportedAndAListImportedThroughTheManagersMenu)
     EXPECT_EQ("-1", BookScalar("SELECT fatherID FROM tab_group WHERE name = '老同学'"));
     EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000011'"));
     EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000012'"));
+    HWND tree = FindChildOfClass(frame, WC_TREEVIEWA);
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    EXPECT_NE(nullptr, FindItem(tree, root, "老同学")) << "the manager shows the new group";
     EXPORT(pelmo, releaseFriends)();
 }
