@@ -410,7 +410,7 @@ public:
     // Pumps until every step is done, the strangers gone, or time is up.
     void Finish()
     {
-        for (int i = 0; i < 150 && !(Done() && m_lingering.empty()); ++i)
+        for (int i = 0; i < 500 && !(Done() && m_lingering.empty()); ++i)
             Pump(20);
         Pump(50);
     }
@@ -424,7 +424,7 @@ private:
     }
     void Tick()
     {
-        const bool late = ++m_ticks > 100;  // four seconds
+        const bool late = ++m_ticks > 250;  // ten seconds
         HWND menu = ::FindWindowA("#32768", nullptr);
         if (!Done() && !late && m_steps[m_next].menu) {
             if (menu && ::IsWindowVisible(menu) && menu != m_last)
