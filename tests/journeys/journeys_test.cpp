@@ -10,9 +10,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +35,9 @@ struct Received {
     std::string text;  // the picked value, read when it arrived
 };
 std::vector<Received> g_received;
+// Set, the host adds a number it is asked to add at once, as the client
+// does with the profile the network gives it.
+decltype(&addFriend) g_hostAddFriend = nullptr;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -38,7 +45,14 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         Received r{msg, wp, lp, {}};
         if (msg != kNoticeMessage && wp)
             r.text = reinterpret_cast<const char*>(wp);
+        if (msg == kNoticeMessage && wp == PELMO_NOTICE_ADD_NUMBER && lp)
+            r.text = reinterpret_cast<const char*>(lp);
         g_received.push_back(r);
+        if (msg == kNoticeMessage && wp == PELMO_NOTICE_ADD_NUMBER && g_hostAddFriend) {
+            UserProfile profile{};
+            std::strcpy(profile.name, "network name");
+            g_hostAddFriend(r.text.c_str(), &profile);
+        }
         return 0;
     }
     return ::DefWindowProcA(hwnd, msg, wp, lp);
@@ -91,6 +105,12 @@ public:
         if (m_dll)
             ::FreeLibrary(std::exchange(m_dll, nullptr));
     }
+    std::string Text(unsigned id) const
+    {
+        char text[256] = "";
+        Get<decltype(&getGlobalStr)>("getGlobalStr")(id, text, sizeof text);
+        return text;
+    }
     template <typename Fn>
     Fn Get(const char* name) const
     {
@@ -133,10 +153,16 @@ protected:
 
     void TearDown() override
     {
+        g_hostAddFriend = nullptr;
         ::DestroyWindow(m_host);
+        closeHistStore();
         clearConfInfo(TEMBRA_CONF_KEY);
-        for (const char* name : {"friend.mdb", "friend.mdb-journal"})
-            ::DeleteFileA((m_dataDir + "\\" + name).c_str());
+        WIN32_FIND_DATAA found;
+        HANDLE h = ::FindFirstFileA((m_dataDir + "\\*").c_str(), &found);
+        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(h, &found))
+            ::DeleteFileA((m_dataDir + "\\" + found.cFileName).c_str());
+        if (h != INVALID_HANDLE_VALUE)
+            ::FindClose(h);
         ::RemoveDirectoryA(m_dataDir.c_str());
     }
 
@@ -146,17 +172,51 @@ protected:
         return getConfInfo(TEMBRA_CONF_KEY, &config) >= 0 ? config.friendCache : nullptr;
     }
 
-    std::string BookScalar(const char* sql) const
+    std::string BookScalar(const std::string& sql) const { return FileScalar(m_dataDir + "\\friend.mdb", sql); }
+
+    static std::string FileScalar(const std::string& path, const std::string& sql)
     {
         sqlite3* db = nullptr;
-        sqlite3_open_v2((m_dataDir + "\\friend.mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* st = nullptr;
         std::string out;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
+            sqlite3_column_text(st, 0))
             out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
         sqlite3_finalize(st);
         sqlite3_close(db);
         return out;
+    }
+
+    // The contact with `number` in the cache the host reads; null if none.
+    const FriendInfo* Cached(const char* number) const
+    {
+        const FriendCache* cache = CacheInRecord();
+        for (intptr_t i = 0; cache && i < cache->friends.count; ++i)
+            if (std::strcmp(cache->friends.data[i].mirrun, number) == 0)
+                return &cache->friends.data[i];
+        return nullptr;
+    }
+
+    // The id of the group called `name` in the cache (a first group's is 0).
+    static constexpr int kNoGroup = INT_MIN;
+    int CachedGroup(const char* name) const
+    {
+        const FriendCache* cache = CacheInRecord();
+        for (intptr_t i = 0; cache && i < cache->groups.count; ++i)
+            if (std::strcmp(cache->groups.data[i].name, name) == 0)
+                return cache->groups.data[i].ID;
+        return kNoGroup;
+    }
+
+    // The window the last notice 4 named.
+    static HWND Announced()
+    {
+        HWND window = nullptr;
+        for (const Received& r : g_received)
+            if (r.message == kNoticeMessage && r.wp == PELMO_NOTICE_LIST_CREATED)
+                window = reinterpret_cast<HWND>(r.lp);
+        return window;
     }
 
     int VisibleWindowsOfThisThread() const
@@ -246,13 +306,29 @@ void Click(HWND window, POINT at, int times)
     Pump(100);
 }
 
-void DoubleClick(HWND tree, HTREEITEM item)
+// The middle of the item's label, in the tree's client coordinates.
+POINT CentreOf(HWND tree, HTREEITEM item)
 {
     ::SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     RECT r{};
     std::memcpy(&r, &item, sizeof item);  // TVM_GETITEMRECT takes the item in the rectangle
-    ASSERT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
-    Click(tree, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 2);
+    EXPECT_TRUE(::SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void DoubleClick(HWND tree, HTREEITEM item)
+{
+    Click(tree, CentreOf(tree, item), 2);
+}
+
+// A right click at `at` in `window`, with the pointer there.
+void RightClick(HWND window, POINT at)
+{
+    POINT screen = at;
+    ::ClientToScreen(window, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::PostMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+    ::PostMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 // The command of the menu item `text` in `menu` or its popups; 0 if none.
@@ -271,51 +347,262 @@ UINT MenuCommand(HMENU menu, const std::string& text)
     return 0;
 }
 
-// Fills the contact dialog when it is up (inside its modal loop) and
-// presses its OK button, as a person would. Should a box come up instead of
-// the dialog closing, it is noted and answered, and the dialog cancelled, so
-// the journey fails rather than waits.
-constexpr int kNameField = 1009;  // the name field of the contact dialog's template
-std::string g_typedName;
-bool g_typed = false;
-int g_unexpectedBoxes = 0;
+// What a person does in the windows that a command brings up inside its
+// modal loops, one step a window, run from a timer. A dialog that no step
+// expects, or one still up when the script has run out of time, is noted
+// and ended, so that a journey fails rather than waits.
+struct Step {
+    bool menu;                      // the open pop-up menu, else a dialog
+    bool (*fits)(HWND dialog);      // the dialog this step is for
+    std::function<void(HWND)> act;  // done once, on that window
+};
 
-BOOL CALLBACK FindDialogWith(HWND window, LPARAM lp)
+BOOL CALLBACK CollectDialog(HWND window, LPARAM lp)
 {
-    auto& found = *reinterpret_cast<std::pair<int, HWND>*>(lp);
-    if (!::IsWindowVisible(window) || !::GetDlgItem(window, found.first))
+    char name[16] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") == 0 && ::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ThreadDialogs()
+{
+    std::vector<HWND> dialogs;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    return dialogs;
+}
+
+std::string TextOf(HWND window)
+{
+    char text[512] = "";
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void Key(HWND window, WORD key)
+{
+    ::PostMessageA(window, WM_KEYDOWN, key, 1);
+    ::PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+void Press(HWND dialog, int button)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+}
+
+constexpr int kBoxText = 8035;  // the text of the library's message box
+
+class Script {
+public:
+    explicit Script(std::vector<Step> steps) : m_steps(std::move(steps)), m_before(ThreadDialogs())
+    {
+        s_running = this;
+        m_timer = ::SetTimer(nullptr, 0, 40, OnTimer);
+    }
+    ~Script()
+    {
+        ::KillTimer(nullptr, m_timer);
+        s_running = nullptr;
+    }
+    bool Done() const { return m_next == m_steps.size(); }
+    // Pumps until every step is done, the strangers gone, or time is up.
+    void Finish()
+    {
+        for (int i = 0; i < 500 && !(Done() && m_lingering.empty()); ++i)
+            Pump(20);
+        Pump(50);
+    }
+    std::vector<std::string> strangers;  // the unexpected windows' texts
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (s_running)
+            s_running->Tick();
+    }
+    void Tick()
+    {
+        const bool late = ++m_ticks > 250;  // ten seconds
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        if (!Done() && !late && m_steps[m_next].menu) {
+            if (menu && ::IsWindowVisible(menu) && menu != m_last)
+                Act(menu);
+        } else if (menu && ::IsWindowVisible(menu) && late) {
+            ::EndMenu();
+        }
+        std::vector<HWND> lingering;
+        for (HWND dialog : ThreadDialogs()) {
+            if (!::IsWindowEnabled(dialog) || std::find(m_before.begin(), m_before.end(), dialog) != m_before.end())
+                continue;
+            if (dialog != m_last && !Done() && !late && !m_steps[m_next].menu && m_steps[m_next].fits(dialog)) {
+                Act(dialog);
+                return;
+            }
+            lingering.push_back(dialog);
+        }
+        // A window nobody expects, or one that stays after its step, gets
+        // a moment to go by itself.
+        for (HWND dialog : lingering) {
+            const auto seen = std::count(m_lingering.begin(), m_lingering.end(), dialog);
+            if (seen % 20 == 19) {
+                HWND text = ::GetDlgItem(dialog, kBoxText);
+                strangers.push_back(TextOf(text ? text : dialog));
+                Press(dialog, IDCANCEL);
+            } else if (seen % 20 == 9 && seen > 20) {
+                Press(dialog, IDOK);  // a box with one button
+            }
+        }
+        m_lingering.insert(m_lingering.end(), lingering.begin(), lingering.end());
+        if (lingering.empty())
+            m_lingering.clear();
+    }
+    void Act(HWND window)
+    {
+        m_last = window;
+        m_steps[m_next++].act(window);
+    }
+
+    static inline Script* s_running = nullptr;
+    std::vector<Step> m_steps;
+    std::vector<HWND> m_before;
+    std::vector<HWND> m_lingering;
+    size_t m_next = 0;
+    int m_ticks = 0;
+    HWND m_last = nullptr;
+    UINT_PTR m_timer = 0;
+};
+
+// The last item of the pop-up menu, reached with the arrow keys.
+Step ChooseLast()
+{
+    return {true, nullptr, [](HWND popup) {
+                auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+                for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+                    if (!(::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR))
+                        Key(popup, VK_DOWN);
+                Key(popup, VK_RETURN);
+            }};
+}
+
+Step ChooseFirst()
+{
+    return {true, nullptr, [](HWND popup) {
+                Key(popup, VK_DOWN);
+                Key(popup, VK_RETURN);
+            }};
+}
+
+// The fields a person types in, from the dialog templates.
+constexpr int kContactNumber = 7003;
+constexpr int kContactName = 1009;
+constexpr int kGroupName = 7000;
+constexpr int kContactGroup = 7018;
+
+bool IsContactDialog(HWND d)
+{
+    return ::GetDlgItem(d, kContactNumber) != nullptr;
+}
+
+BOOL CALLBACK FindDroppedTree(HWND window, LPARAM found)
+{
+    char name[32] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    if (!::IsWindowVisible(window) || lstrcmpiA(name, WC_TREEVIEWA) != 0)
         return TRUE;
-    found.second = window;
+    *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
-HWND ThreadDialogWith(int control)
+// The group chooser of the contact dialog: its button drops the tree down,
+// the group is picked there and taken with Enter.
+void ChooseGroup(HWND dialog, const std::string& group)
 {
-    std::pair<int, HWND> found{control, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindDialogWith, reinterpret_cast<LPARAM>(&found));
-    return found.second;
+    HWND chooser = ::GetDlgItem(dialog, kContactGroup);
+    ::SendMessageA(FindChildOfClass(chooser, "Button"), BM_CLICK, 0, 0);
+    HWND tree = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDroppedTree, reinterpret_cast<LPARAM>(&tree));
+    if (!tree)
+        return;
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    if (HTREEITEM item = FindItem(tree, root, group))
+        ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    Key(tree, VK_RETURN);
 }
 
-void CALLBACK TypeIntoDialog(HWND, UINT, UINT_PTR timer, DWORD)
+// The contact dialog: what is given typed in or chosen, then OK. (Adding
+// asks for the group and the number only.)
+Step FillContact(const char* number, const char* name, std::string group = {})
 {
-    HWND dialog = ThreadDialogWith(kNameField);
-    if (!g_typed) {
-        if (!dialog)
-            return;  // not up yet
-        g_typed = true;
-        ::SetWindowTextA(::GetDlgItem(dialog, kNameField), g_typedName.c_str());
-        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        return;
-    }
-    HWND box = ThreadDialogWith(IDOK);
-    if (box && box != dialog) {
-        ++g_unexpectedBoxes;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-    } else if (dialog) {
-        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else {
-        ::KillTimer(nullptr, timer);
-    }
+    return {false, IsContactDialog, [number, name, group](HWND dialog) {
+                if (!group.empty())
+                    ChooseGroup(dialog, group);
+                if (number)
+                    ::SetDlgItemTextA(dialog, kContactNumber, number);
+                if (name)
+                    ::SetDlgItemTextA(dialog, kContactName, name);
+                Press(dialog, IDOK);
+            }};
+}
+
+Step FillGroup(const char* name)
+{
+    return {false, [](HWND d) { return ::GetDlgItem(d, kGroupName) && !IsContactDialog(d); },
+            [name](HWND dialog) {
+                ::SetDlgItemTextA(dialog, kGroupName, name);
+                Press(dialog, IDOK);
+            }};
+}
+
+// The library's message box: its text noted in `texts`, `button` pressed.
+Step Answer(std::vector<std::string>* texts, int button = IDOK)
+{
+    return {false, [](HWND d) { return ::GetDlgItem(d, kBoxText) != nullptr; },
+            [texts, button](HWND box) {
+                texts->push_back(TextOf(::GetDlgItem(box, kBoxText)));
+                Press(box, button);
+            }};
+}
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM found)
+{
+    char name[8] = "";
+    ::GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// The file name box of the system's file dialog: an edit in the name combo
+// box (explorer style) or the edit itself (old style).
+HWND FileNameEdit(HWND dialog)
+{
+    HWND edit = nullptr;
+    if (HWND combo = ::GetDlgItem(dialog, cmb13))
+        ::EnumChildWindows(combo, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit ? edit : ::GetDlgItem(dialog, edt1);
+}
+
+Step TypeFileName(const std::string* path)
+{
+    return {false, [](HWND d) { return FileNameEdit(d) != nullptr; },
+            [path](HWND dialog) {
+                ::SetWindowTextA(FileNameEdit(dialog), path->c_str());
+                ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            }};
+}
+
+// Runs `start`, which may enter modal loops, with `steps` answering the
+// windows that come up.
+void Drive(std::vector<Step> steps, const std::function<void()>& start)
+{
+    Script script(std::move(steps));
+    start();
+    script.Finish();
+    EXPECT_TRUE(script.Done()) << "a step never found its window";
+    EXPECT_EQ(std::vector<std::string>{}, script.strangers) << "windows nobody expected";
 }
 
 }  // namespace
@@ -512,15 +799,8 @@ TEST_F(Journey, AContactEditedInTheManagerReachesTheCacheAndTheDisk)
     // Contact, Modify: the dialog comes up, the user types a name, OK.
     const UINT modify = MenuCommand(::GetMenu(frame), "修改联系人(&M)...");
     ASSERT_NE(0u, modify);
-    g_typedName = "王小明";
-    g_typed = false;
-    g_unexpectedBoxes = 0;
     g_received.clear();
-    ::SetTimer(nullptr, 0, 100, TypeIntoDialog);
-    ::SendMessageA(frame, WM_COMMAND, modify, 0);
-    Pump(300);
-    EXPECT_TRUE(g_typed);
-    EXPECT_EQ(0, g_unexpectedBoxes);
+    Drive({FillContact(nullptr, "王小明")}, [&] { ::SendMessageA(frame, WM_COMMAND, modify, 0); });
 
     EXPECT_EQ(1, CountOf(NoticeCodes(), PELMO_NOTICE_BOOK_CHANGED));
     FriendCache* cache = CacheInRecord();
@@ -531,5 +811,177 @@ TEST_F(Journey, AContactEditedInTheManagerReachesTheCacheAndTheDisk)
                    std::strcmp(cache->friends.data[i].name, "王小明") == 0;
     EXPECT_TRUE(renamed) << "the host reads the new name in place";
     EXPECT_EQ("王小明", BookScalar("SELECT name FROM tab_list WHERE mirrun = '0571000002'"));
+    EXPORT(pelmo, releaseFriends)();
+}
+
+TEST_F(Journey, AContactAddedFromThePanelGoesThroughTheHostIntoTheChosenGroup)
+{
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+    g_hostAddFriend = EXPORT(pelmo, addFriend);
+    void* panel = EXPORT(pelmo, showFriendList)(m_host, kPickMessage, "", 0);
+    ASSERT_NE(nullptr, panel);
+    Pump(100);
+    HWND tree = FindChildOfClass(Announced(), WC_TREEVIEWA);
+    ASSERT_NE(nullptr, tree);
+
+    // A group first: a right click below the items, "add group".
+    RECT client{};
+    ::GetClientRect(tree, &client);
+    Drive({ChooseFirst(), FillGroup("同事")}, [&] { RightClick(tree, POINT{20, client.bottom - 5}); });
+    const int group = CachedGroup("同事");
+    ASSERT_NE(kNoGroup, group);
+
+    // A right click on the group, "add contact", a number typed in, OK.
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM item = FindItem(tree, root, "同事");
+    ASSERT_NE(nullptr, item);
+    g_received.clear();
+    Drive({ChooseLast(), FillContact("0571000005", nullptr)}, [&] { RightClick(tree, CentreOf(tree, item)); });
+    Pump(50);
+
+    // The host was asked, added it while asked, and was told the book changed.
+    ASSERT_EQ((std::vector<WPARAM>{PELMO_NOTICE_ADD_NUMBER, PELMO_NOTICE_BOOK_CHANGED}), NoticeCodes());
+    EXPECT_EQ("0571000005", g_received[0].text);
+    const FriendInfo* added = Cached("0571000005");
+    ASSERT_NE(nullptr, added);
+    EXPECT_EQ(group, added->groupID) << "filed where the user chose";
+    EXPECT_STREQ("network name", added->name) << "from the host's profile";
+    EXPECT_EQ(std::to_string(group), BookScalar("SELECT groupID FROM tab_list WHERE mirrun = '0571000005'"));
+    const auto first = reinterpret_cast<HTREEITEM>(
+        ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(FindItem(tree, root, "同事"))));
+    EXPECT_NE(nullptr, FindItem(tree, first, "network name")) << "the panel shows it in that group";
+
+    // The choice was for that one contact only.
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("0571000006", nullptr));
+    ASSERT_NE(nullptr, Cached("0571000006"));
+    EXPECT_EQ(PELMO_GROUP_NONE, Cached("0571000006")->groupID);
+    EXPECT_EQ("-10", BookScalar("SELECT groupID FROM tab_list WHERE mirrun = '0571000006'"));
+    EXPECT_EQ(0, EXPORT(pelmo, hideFriendList)(&panel));
+    EXPORT(pelmo, releaseFriends)();
+}
+
+TEST_F(Journey, TheOtherPartyOfAHistoryEntryIsAddedThroughTheHost)
+{
+    HistRecord entry{};
+    std::strcpy(entry.owner, kIdentity);
+    std::strcpy(entry.type, "text");
+    std::strcpy(entry.info, "text");
+    std::strcpy(entry.group, "0571000003");
+    entry.partyA = const_cast<char*>("0571000003");
+    entry.partyB = const_cast<char*>(kIdentity);
+    entry.content = const_cast<char*>("<BODY>hello</BODY>");
+    ASSERT_GE(addOneHist(&entry), 0);
+
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+    g_hostAddFriend = EXPORT(pelmo, addFriend);
+    const auto viewer = reinterpret_cast<HWND>(EXPORT(pelmo, viewHistList)());
+    ASSERT_TRUE(::IsWindow(viewer));
+    Pump(100);
+    HWND tree = FindChildOfClass(viewer, WC_TREEVIEWA);
+    HWND list = FindChildOfClass(viewer, WC_LISTVIEWA);
+    ASSERT_TRUE(tree && list);
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM group = FindItem(tree, root, "0571000003");
+    ASSERT_NE(nullptr, group);
+    Click(tree, CentreOf(tree, group), 1);
+    ASSERT_EQ(1, ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    RECT r{LVIR_LABEL};
+    ASSERT_TRUE(::SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)));
+    Click(list, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}, 1);
+
+    // "Add to address book": the dialog offers the other party's number;
+    // the user puts it in no group (the chooser's second item).
+    constexpr int kAddButton = 1049;
+    g_received.clear();
+    Drive({FillContact(nullptr, nullptr, pelmo.Text(527))},
+          [&] { ::PostMessageA(::GetDlgItem(viewer, kAddButton), BM_CLICK, 0, 0); });
+    Pump(50);
+    ASSERT_EQ((std::vector<WPARAM>{PELMO_NOTICE_ADD_NUMBER, PELMO_NOTICE_BOOK_CHANGED}), NoticeCodes());
+    EXPECT_EQ("0571000003", g_received[0].text);
+    const FriendInfo* added = Cached("0571000003");
+    ASSERT_NE(nullptr, added);
+    EXPECT_EQ(PELMO_GROUP_NONE, added->groupID);
+    EXPECT_EQ("-10", BookScalar("SELECT groupID FROM tab_list WHERE mirrun = '0571000003'"));
+
+    // Asked again, the viewer says the number is in the book already.
+    std::vector<std::string> boxes;
+    g_received.clear();
+    Drive({Answer(&boxes)}, [&] { ::PostMessageA(::GetDlgItem(viewer, kAddButton), BM_CLICK, 0, 0); });
+    EXPECT_EQ(std::vector<std::string>{pelmo.Text(851)}, boxes);
+    EXPECT_TRUE(NoticeCodes().empty());
+    EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000003'"));
+    ::SendMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPORT(pelmo, releaseFriends)();
+}
+
+TEST_F(Journey, TheBookIsExportedAndAListImportedThroughTheManagersMenu)
+{
+    Library pelmo;
+    ASSERT_TRUE(pelmo.Loaded());
+    ASSERT_EQ(1, EXPORT(pelmo, iniFriends)());
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("0571000011", nullptr));
+    ASSERT_NE(nullptr, EXPORT(pelmo, showFriendMain)(0));
+    Pump(100);
+    HWND frame = ::GetAncestor(Announced(), GA_ROOT);
+    ASSERT_NE(nullptr, frame);
+    const UINT exportList = MenuCommand(::GetMenu(frame), "导出联系人列表(&O)...");
+    const UINT importList = MenuCommand(::GetMenu(frame), "导入联系人列表(&I)...");
+    ASSERT_TRUE(exportList && importList);
+
+    // Tools, Export: yes, a file name, OK; the whole book is in the file.
+    const std::string file = m_dataDir + "\\book.fdb";
+    std::vector<std::string> boxes;
+    g_received.clear();
+    Drive({Answer(&boxes), TypeFileName(&file), Answer(&boxes)},
+          [&] { ::SendMessageA(frame, WM_COMMAND, exportList, 0); });
+    EXPECT_EQ((std::vector<std::string>{pelmo.Text(518) + pelmo.Text(833) + " ?", pelmo.Text(520)}), boxes);
+    EXPECT_TRUE(NoticeCodes().empty()) << "an export changes nothing";
+    EXPECT_EQ("1", FileScalar(file, "SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000011'"));
+
+    ASSERT_EQ(1, EXPORT(pelmo, addFriend)("0571000012", nullptr));
+    Pump(50);
+
+    // Someone's list, made from it: a top-level group with a contact the
+    // book has and one it has not.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db,
+                                      "INSERT INTO tab_group VALUES (900, 'x', '老同学', -1);"
+                                      "INSERT INTO tab_list (ID, groupID, userMirrun, mirrun, name, gender) VALUES "
+                                      "(901, 900, 'x', '0571000011', 'a', 0), (902, 900, 'x', '0571000013', 'b', 0);",
+                                      nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+
+    // Tools, Import: yes, the file, OK.
+    boxes.clear();
+    g_received.clear();
+    Drive({Answer(&boxes), TypeFileName(&file), Answer(&boxes)},
+          [&] { ::SendMessageA(frame, WM_COMMAND, importList, 0); });
+    Pump(50);
+    EXPECT_EQ((std::vector<std::string>{pelmo.Text(522) + pelmo.Text(833) + " ?", pelmo.Text(525)}), boxes);
+    std::vector<WPARAM> bookNotices;
+    for (WPARAM code : NoticeCodes())
+        if (code == PELMO_NOTICE_BOOK_RELOADED || code == PELMO_NOTICE_BOOK_CHANGED)
+            bookNotices.push_back(code);
+    EXPECT_EQ((std::vector<WPARAM>{PELMO_NOTICE_BOOK_RELOADED, PELMO_NOTICE_BOOK_CHANGED}), bookNotices);
+
+    // The reloaded cache: the new group with the new number, the contact
+    // added since the export kept, the known number not doubled.
+    const int group = CachedGroup("老同学");
+    ASSERT_NE(kNoGroup, group);
+    ASSERT_NE(nullptr, Cached("0571000013"));
+    EXPECT_EQ(group, Cached("0571000013")->groupID);
+    EXPECT_NE(nullptr, Cached("0571000012"));
+    EXPECT_EQ(std::to_string(group), BookScalar("SELECT groupID FROM tab_list WHERE mirrun = '0571000013'"));
+    EXPECT_EQ("-1", BookScalar("SELECT fatherID FROM tab_group WHERE name = '老同学'"));
+    EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000011'"));
+    EXPECT_EQ("1", BookScalar("SELECT COUNT(*) FROM tab_list WHERE mirrun = '0571000012'"));
+    HWND tree = FindChildOfClass(frame, WC_TREEVIEWA);
+    const auto root = reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    EXPECT_NE(nullptr, FindItem(tree, root, "老同学")) << "the manager shows the new group";
     EXPORT(pelmo, releaseFriends)();
 }
