@@ -4,6 +4,7 @@
 // receives, the cache it reads in place and the book on disk.
 #include "history_lib.h"
 #include "pelmo.h"
+#include "support/file_dialog.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -565,31 +566,11 @@ Step Answer(std::vector<std::string>* texts, int button = IDOK)
             }};
 }
 
-BOOL CALLBACK FindEdit(HWND child, LPARAM found)
-{
-    char name[8] = "";
-    ::GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "Edit") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = child;
-    return FALSE;
-}
-
-// The file name box of the system's file dialog: an edit in the name combo
-// box (explorer style) or the edit itself (old style).
-HWND FileNameEdit(HWND dialog)
-{
-    HWND edit = nullptr;
-    if (HWND combo = ::GetDlgItem(dialog, cmb13))
-        ::EnumChildWindows(combo, FindEdit, reinterpret_cast<LPARAM>(&edit));
-    return edit ? edit : ::GetDlgItem(dialog, edt1);
-}
-
 Step TypeFileName(const std::string* path)
 {
-    return {false, [](HWND d) { return FileNameEdit(d) != nullptr; },
+    return {false, [](HWND d) { return testui::FileNameEdit(d) != nullptr; },
             [path](HWND dialog) {
-                ::SetWindowTextA(FileNameEdit(dialog), path->c_str());
+                ::SetWindowTextA(testui::FileNameEdit(dialog), path->c_str());
                 ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
             }};
 }

@@ -9,6 +9,7 @@
 #include "manager/friend_frame.h"
 #include "manager/manager_pane.h"
 #include "resources/resource_ids.h"
+#include "support/file_dialog.h"
 #include "support/sqlite_file.h"
 #include "support/ui_driver.h"
 
@@ -45,32 +46,12 @@ struct FileDialogSeen {
 std::vector<FileDialogSeen> g_fileDialogs;
 HWND g_fileDialog = nullptr;
 
-BOOL CALLBACK FindEdit(HWND child, LPARAM found)
-{
-    char name[8] = {};
-    ::GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "Edit") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = child;
-    return FALSE;
-}
-
-// The file name box of a file dialog: an edit inside the name combo box
-// (explorer style) or the edit itself (old style); null in other dialogs.
-HWND FileNameEdit(HWND dialog)
-{
-    HWND edit = nullptr;
-    if (HWND combo = ::GetDlgItem(dialog, cmb13))
-        ::EnumChildWindows(combo, FindEdit, reinterpret_cast<LPARAM>(&edit));
-    return edit ? edit : ::GetDlgItem(dialog, edt1);
-}
-
 void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND box = testui::InnermostDialog();
     if (!box || box == g_fileDialog)
         return;
-    if (HWND name = FileNameEdit(box)) {
+    if (HWND name = testui::FileNameEdit(box)) {
         g_fileDialog = box;
         g_fileDialogs.push_back({testui::WindowText(name), ::GetWindow(box, GW_OWNER) != nullptr});
         if (g_typed.empty()) {
