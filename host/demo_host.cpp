@@ -307,20 +307,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// Runs the host's own message loop for `ms` milliseconds.
-void PumpFor(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(20);
-    }
-}
-
 void RunScenario()
 {
     LogIn();
@@ -328,9 +314,9 @@ void RunScenario()
     // A few seconds of simulated presence traffic into the docked panel.
     if (::GetDlgItem(g_main, 3200)) {
         ToggleSimulation();
-        PumpFor(kPresenceEveryMs * 3 + 500);
+        Pump(kPresenceEveryMs * 3 + 500);
         ToggleSimulation();
-        PumpFor(200);
+        Pump(200);
         SaveScreenshot(g_shotDir + "\\demo_presence_traffic.bmp");
     }
     manager_demo::Shoot(g_shotDir, g_log);

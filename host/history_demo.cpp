@@ -1,5 +1,7 @@
 #include "host/history_demo.h"
 
+#include "host/host_window.h"
+
 #include "history_lib.h"
 #include "host/screenshot.h"
 #include "pelmo.h"
@@ -21,19 +23,6 @@ void Put(char (&field)[N], const char* text)
 {
     std::memset(field, 0, N);
     std::memcpy(field, text, strnlen(text, N - 1));
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(10);
-    }
 }
 
 void Shot(const std::string& dir, const char* name, FILE* log)

@@ -1,6 +1,7 @@
 #include "host/host_window.h"
 
 #include <cstring>
+#include <vector>
 
 HWND CreateHostWindow(const char* className, const char* title, WNDPROC proc, HMENU menu, HICON icon)
 {
@@ -35,4 +36,40 @@ int RunMessageLoop()
         ::DispatchMessageA(&msg);
     }
     return 0;
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD end = ::GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
+}
+
+HTREEITEM FindTreeItem(HWND tree, const char* text)
+{
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        if (!item)
+            continue;
+        char buffer[80] = {};
+        TVITEMA info{};
+        info.mask = TVIF_TEXT;
+        info.hItem = item;
+        info.pszText = buffer;
+        info.cchTextMax = sizeof buffer;
+        TreeView_GetItem(tree, &info);
+        if (std::strcmp(buffer, text) == 0)
+            return item;
+        pending.push_back(TreeView_GetNextSibling(tree, item));
+        pending.push_back(TreeView_GetChild(tree, item));
+    }
+    return nullptr;
 }

@@ -1,8 +1,10 @@
-// What both demo programs need of a plain host: a main window, the command
-// line's screenshot folder and a message loop.
+// What the demo host needs of a plain host: a main window, the command
+// line's screenshot folder and message loops.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 
@@ -11,3 +13,8 @@ HWND CreateHostWindow(const char* className, const char* title, WNDPROC proc, HM
 // The folder after --shots, or empty (interactive).
 std::string ShotFolderArgument(int argc, char** argv);
 int RunMessageLoop();
+// Dispatches this thread's messages for `ms` milliseconds, as a host that
+// waits for its windows does.
+void Pump(DWORD ms);
+// The first item of `tree` showing `text`, searched depth first; null if none.
+HTREEITEM FindTreeItem(HWND tree, const char* text);

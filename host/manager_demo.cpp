@@ -1,5 +1,7 @@
 #include "host/manager_demo.h"
 
+#include "host/host_window.h"
+
 #include "host/screenshot.h"
 #include "pelmo.h"
 
@@ -40,19 +42,6 @@ constexpr char kSampleSubGroup[] = "设计部";
 
 std::string g_menuShot;
 bool g_menuShotSaved = false;
-
-void Pump(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(10);
-    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
-}
 
 struct ChildSearch {
     int id;
@@ -228,24 +217,6 @@ bool RunTransfer(HWND frame, HWND tree, UINT command, const std::string& path, c
     return g_plan.shotSaved;
 }
 
-HTREEITEM FindItem(HWND tree, HTREEITEM item, const char* text)
-{
-    for (; item; item = TreeView_GetNextSibling(tree, item)) {
-        char label[128] = {};
-        TVITEMA tv{};
-        tv.mask = TVIF_TEXT;
-        tv.hItem = item;
-        tv.pszText = label;
-        tv.cchTextMax = sizeof label;
-        TreeView_GetItem(tree, &tv);
-        if (std::strcmp(label, text) == 0)
-            return item;
-        if (HTREEITEM below = FindItem(tree, TreeView_GetChild(tree, item), text))
-            return below;
-    }
-    return nullptr;
-}
-
 void RightClick(POINT screen)
 {
     ::SetCursorPos(screen.x, screen.y);
@@ -352,7 +323,7 @@ int ShootDialogs(HWND frame, HWND tree, HWND list, const std::string& folder, FI
                  {kSoon, cancel}});
 
     // A subgroup in edit mode: the chooser shows its parent, then drops down.
-    if (HTREEITEM sub = FindItem(tree, TreeView_GetRoot(tree), kSampleSubGroup)) {
+    if (HTREEITEM sub = FindTreeItem(tree, kSampleSubGroup)) {
         TreeView_SelectItem(tree, sub);
         Pump(200);
         PlayCommand(frame, tree, kEditGroupCommand,
@@ -364,7 +335,7 @@ int ShootDialogs(HWND frame, HWND tree, HWND list, const std::string& folder, FI
     }
 
     // The contact commands act on the group listed on the right.
-    if (HTREEITEM group = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+    if (HTREEITEM group = FindTreeItem(tree, kSampleTopGroup)) {
         TreeView_SelectItem(tree, group);
         Pump(300);
     }
@@ -424,7 +395,7 @@ int Shoot(const std::string& folder, FILE* log)
         // The dialog opens on the working folder: the name alone picks the file.
         if (RunTransfer(frame, tree, kImportCommand, kSampleList, folder + "\\manager_import_dialog.bmp", log))
             ++saved;
-        if (HTREEITEM imported = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+        if (HTREEITEM imported = FindTreeItem(tree, kSampleTopGroup)) {
             TreeView_Expand(tree, imported, TVE_EXPAND);
             TreeView_SelectItem(tree, imported);
             ::SetFocus(tree);
@@ -477,7 +448,7 @@ int Shoot(const std::string& folder, FILE* log)
     }
     saved += ShootDialogs(frame, tree, list, folder, log);
     // The imported group goes out again through the save dialog.
-    if (HTREEITEM group = FindItem(tree, TreeView_GetRoot(tree), kSampleTopGroup)) {
+    if (HTREEITEM group = FindTreeItem(tree, kSampleTopGroup)) {
         TreeView_SelectItem(tree, group);
         // Typed without its extension: the dialog adds the default one.
         const std::string target = CurrentFolder() + "\\" + kExportedList + ".fdb";

@@ -1,5 +1,7 @@
 #include "host/panel_demo.h"
 
+#include "host/host_window.h"
+
 #include "host/screenshot.h"
 #include "history_lib.h"
 #include "pelmo.h"
@@ -32,19 +34,6 @@ void Log(const std::string& line)
 {
     if (g_sink)
         g_sink(line);
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD end = ::GetTickCount() + ms;
-    do {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(10);
-    } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
 }
 
 HWND Panel(HWND main)
@@ -98,30 +87,6 @@ void DeliverEntries(HWND main, unsigned step, const char* why)
     Log(line);
 }
 
-// The item of the panel's tree showing `text`, or null.
-HTREEITEM FindItem(HWND tree, const char* text)
-{
-    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
-    while (!pending.empty()) {
-        HTREEITEM item = pending.back();
-        pending.pop_back();
-        if (!item)
-            continue;
-        char buffer[80] = {};
-        TVITEMA info{};
-        info.mask = TVIF_TEXT;
-        info.hItem = item;
-        info.pszText = buffer;
-        info.cchTextMax = sizeof buffer;
-        TreeView_GetItem(tree, &info);
-        if (std::strcmp(buffer, text) == 0)
-            return item;
-        pending.push_back(TreeView_GetNextSibling(tree, item));
-        pending.push_back(TreeView_GetChild(tree, item));
-    }
-    return nullptr;
-}
-
 // Where a person would point at the item's label, in screen coordinates.
 bool ItemPoint(HWND tree, HTREEITEM item, POINT* at)
 {
@@ -151,7 +116,7 @@ void Buttons(DWORD down, DWORD up, int times)
 bool ClickItem(HWND main, const char* text, bool twice)
 {
     POINT at{};
-    if (!ItemPoint(Tree(main), FindItem(Tree(main), text), &at))
+    if (!ItemPoint(Tree(main), FindTreeItem(Tree(main), text), &at))
         return false;
     ::SetCursorPos(at.x, at.y);
     Pump(150);
@@ -198,7 +163,7 @@ void ShootMenu(HWND main, const std::string& folder, const char* text, int downs
     HWND tree = Tree(main);
     POINT at{};
     if (text) {
-        if (!ItemPoint(tree, FindItem(tree, text), &at))
+        if (!ItemPoint(tree, FindTreeItem(tree, text), &at))
             return;
     } else {
         RECT client{};
@@ -252,7 +217,8 @@ bool DragItem(HWND main, const char* text, const char* onto, const std::string& 
     HWND tree = Tree(main);
     g_drag = DragPlay{};
     g_drag.shot = shot;
-    if (!ItemPoint(tree, FindItem(tree, text), &g_drag.from) || !ItemPoint(tree, FindItem(tree, onto), &g_drag.to))
+    if (!ItemPoint(tree, FindTreeItem(tree, text), &g_drag.from) ||
+        !ItemPoint(tree, FindTreeItem(tree, onto), &g_drag.to))
         return false;
     ::SetCursorPos(g_drag.from.x, g_drag.from.y);
     Pump(150);
@@ -286,7 +252,7 @@ void Shot(const std::string& folder, const char* name)
 bool CtrlClickItem(HWND main, const char* text)
 {
     POINT at{};
-    if (!ItemPoint(Tree(main), FindItem(Tree(main), text), &at))
+    if (!ItemPoint(Tree(main), FindTreeItem(Tree(main), text), &at))
         return false;
     ::SetCursorPos(at.x, at.y);
     Pump(100);
@@ -311,7 +277,7 @@ void ShootSelection(HWND main, const std::string& folder)
     CtrlClickItem(main, "王经理");
     CtrlClickItem(main, "爸爸");
     POINT at{};
-    if (ItemPoint(Tree(main), FindItem(Tree(main), "吴敏"), &at)) {
+    if (ItemPoint(Tree(main), FindTreeItem(Tree(main), "吴敏"), &at)) {
         ::SetCursorPos(at.x, at.y);
         Pump(50);
         ::SetCursorPos(at.x + 2, at.y);
